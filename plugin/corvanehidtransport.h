@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <hidapi/hidapi.h>
+
+/// Every exchange with the controller is a 65-byte feature report: byte 0 is the report id.
+constexpr int CorvaneReportSize = 65;
+constexpr int CorvaneFeatureBlockSize = 256;
+
+/**
+ * Send a 256-byte @p block as four feature reports with consecutive ids from
+ * @p firstReportId, pausing 10 ms after each. A failed report does not stop
+ * the rest. Returns true only when all four were taken.
+ */
+bool writeFeatureBlock(hid_device *device, quint8 firstReportId, const QByteArray &block);
