@@ -1,0 +1,9 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Linux platform layer: CPU times and load, auto-start entry, Utilities launchers.
+target_sources(corvane-app-core PRIVATE
+  platform/platformlogging.cpp platform/platformlogging.h
+  platform/cputimes.cpp platform/cputimes.h
+  platform/cpuloadsampler.cpp platform/cpuloadsampler.h
+  platform/autostartentry.cpp platform/autostartentry.h
+  platform/utilitiespanel.cpp platform/utilitiespanel.h
+)
