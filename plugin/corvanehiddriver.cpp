@@ -1,0 +1,164 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "corvanehiddriver.h"
+
+#include "corvanehiddriverifbase.h"
+#include "corvaneledlaw.h"
+#include "corvaneledlawreader.h"
+
+#include <QFile>
+#include <QMutexLocker>
+#include <QTimer>
+#include <QVariant>
+
+namespace {
+
+constexpr int PollIntervalMs = 1000;
+constexpr int FanCount = 4;
+// Law files are under a kilobyte; anything this big is not one.
+constexpr qint64 MaxLawFileSize = 4096;
+
+const char *const FanDutyProperties[FanCount] = {"fanDuty0", "fanDuty1", "fanDuty2", "fanDuty3"};
+const char *const FanRpmProperties[FanCount] = {"fanCurrentRPM0", "fanCurrentRPM1", "fanCurrentRPM2", "fanCurrentRPM3"};
+
+} // namespace
+
+CorvaneHIDDriver::CorvaneHIDDriver(QObject *parent)
+    : QObject(parent)
+    , pollTimer(new QTimer(this))
+{
+    pollTimer->setInterval(PollIntervalMs);
+    connect(pollTimer, &QTimer::timeout, this, &CorvaneHIDDriver::updateTimeout);
+}
+
+void CorvaneHIDDriver::setProtocol(CorvaneHIDDriverIfBase *protocol)
+{
+    this->protocol = protocol;
+}
+
+bool CorvaneHIDDriver::open(const QString &devPath)
+{
+    QMutexLocker locker(&mutex);
+    if (!protocol->open(devPath)) {
+        // The protocol keeps a handle it held before a failed open; an idle
+        // driver must hold none.
+        protocol->close();
+        return false;
+    }
+    protocol->updatePhyDeviceReadOnlyPropertyToDriverObject(this);
+    this->devPath = devPath;
+    pollTimer->start();
+    return true;
+}
+
+bool CorvaneHIDDriver::close(const QString &devPath)
+{
+    QMutexLocker locker(&mutex);
+    if (devPath.toLower() != this->devPath.toLower())
+        return false;
+    pollTimer->stop();
+    return protocol->close();
+}
+
+void CorvaneHIDDriver::enableFan0(int duty)
+{
+    enableFan(0, duty);
+}
+
+void CorvaneHIDDriver::enableFan1(int duty)
+{
+    enableFan(1, duty);
+}
+
+void CorvaneHIDDriver::enableFan2(int duty)
+{
+    enableFan(2, duty);
+}
+
+void CorvaneHIDDriver::enableFan3(int duty)
+{
+    enableFan(3, duty);
+}
+
+void CorvaneHIDDriver::enableFan(quint8 fanIndex, int duty)
+{
+    QMutexLocker locker(&mutex);
+    const quint8 value = quint8(duty);
+    protocol->writeFanDuty(fanIndex, value);
+    // Recorded even when the controller refused it: the property shows what
+    // was asked for last.
+    fanDutyCache[fanIndex] = value;
+    setProperty(FanDutyProperties[fanIndex], int(value));
+}
+
+void CorvaneHIDDriver::enableAutohHibernateFan(bool enable)
+{
+    QMutexLocker locker(&mutex);
+    protocol->setFanAutoHibernate(enable);
+}
+
+void CorvaneHIDDriver::enableAutoRunFan(bool enable)
+{
+    QMutexLocker locker(&mutex);
+    protocol->setFanAutoRun(enable);
+}
+
+void CorvaneHIDDriver::enableLED(bool enable)
+{
+    QMutexLocker locker(&mutex);
+    protocol->setLEDPower(enable);
+}
+
+void CorvaneHIDDriver::enableAutohHibernateLED(bool enable)
+{
+    QMutexLocker locker(&mutex);
+    protocol->setLEDAutoHibernate(enable);
+}
+
+void CorvaneHIDDriver::enableAutoRunLED(bool enable)
+{
+    QMutexLocker locker(&mutex);
+    protocol->setLEDAutoRun(enable);
+}
+
+void CorvaneHIDDriver::sendLEDLawFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() >= MaxLawFileSize)
+        return;
+    // Bounded even where size() cannot be trusted (a device or a pipe
+    // reports 0): a law file never reaches the limit.
+    const QByteArray bytes = file.read(MaxLawFileSize);
+    file.close();
+    if (bytes.isEmpty() || bytes.size() >= MaxLawFileSize)
+        return;
+    CorvaneLEDLaw law;
+    if (!CorvaneLEDLawReader::read(bytes, &law) || law.intervalTimeMS == 0 || law.lawCount == 0)
+        return;
+    protocol->writeLEDLaw(law.channels(), law.intervalTimeMS, law.lawCount);
+}
+
+void CorvaneHIDDriver::saveConfiguration()
+{
+    QMutexLocker locker(&mutex);
+    protocol->saveSettings();
+}
+
+void CorvaneHIDDriver::updateTimeout()
+{
+    int rpm[FanCount];
+    float adapter;
+    {
+        QMutexLocker locker(&mutex);
+        protocol->updatePhyDeviceRealtimePropertyToDriverObject(this);
+        for (int fan = 0; fan < FanCount; ++fan)
+            rpm[fan] = property(FanRpmProperties[fan]).toInt();
+        adapter = property("powerAdapter").toFloat();
+    }
+    // Emitted unlocked: a receiver connected directly may call back into a
+    // slot, which would deadlock on the non-recursive mutex.
+    emit fanRoundPerMinChanged0(rpm[0]);
+    emit fanRoundPerMinChanged1(rpm[1]);
+    emit fanRoundPerMinChanged2(rpm[2]);
+    emit fanRoundPerMinChanged3(rpm[3]);
+    emit devicePowerChanged(adapter);
+}
