@@ -1,0 +1,390 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "corvanehiddriver.h"
+#include "corvanehiddriverifbase.h"
+#include "msgpackbuilder.h"
+
+#include <QElapsedTimer>
+#include <QMetaMethod>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace MsgPackBuilder;
+
+namespace {
+
+/// Stands in for a protocol: records every call and answers as configured.
+class RecordingProtocol final : public QObject, public CorvaneHIDDriverIfBase
+{
+public:
+    using QObject::QObject;
+
+    QStringList calls;
+    QVector<QByteArray> lastChannels;
+    bool openResult = true;
+    bool realtimeReadWorks = true;
+    int realtimeReads = 0;
+
+    bool open(QString devPath) override { return record("open(" + devPath + ")", openResult); }
+    bool close() override { return record("close()", true); }
+    bool writeFanDuty(quint8 fanIndex, quint8 duty) override
+    {
+        // Refused, so the driver's record of the duty is seen not to depend on it.
+        return record(QStringLiteral("writeFanDuty(%1,%2)").arg(fanIndex).arg(duty), false);
+    }
+    bool setFanAutoRun(bool enable) override { return recordFlag("setFanAutoRun", enable); }
+    bool setFanAutoHibernate(bool enable) override { return recordFlag("setFanAutoHibernate", enable); }
+    bool setLEDPower(bool enable) override { return recordFlag("setLEDPower", enable); }
+    bool setLEDAutoRun(bool enable) override { return recordFlag("setLEDAutoRun", enable); }
+    bool setLEDAutoHibernate(bool enable) override { return recordFlag("setLEDAutoHibernate", enable); }
+    bool writeLEDLaw(QVector<QByteArray> channels, quint16 intervalTimeMS, quint16 lawCount) override
+    {
+        lastChannels = channels;
+        return record(QStringLiteral("writeLEDLaw(%1,%2)").arg(intervalTimeMS).arg(lawCount), true);
+    }
+    bool reserved() override { return record("reserved()", false); }
+    bool saveSettings() override { return record("saveSettings()", true); }
+    bool updatePhyDeviceReadOnlyPropertyToDriverObject(QObject *driver) override
+    {
+        driver->setProperty("powerAdapter", 12.0f);
+        return record("readAll()", true);
+    }
+    bool updatePhyDeviceReadWritePropertyToDriverObject(QObject *) override { return record("readWrite()", true); }
+    bool updatePhyDeviceRealtimePropertyToDriverObject(QObject *driver) override
+    {
+        ++realtimeReads;
+        if (realtimeReadWorks) {
+            for (int fan = 0; fan < 4; ++fan)
+                driver->setProperty(QByteArray("fanCurrentRPM") + char('0' + fan), 1000u * (fan + 1));
+            driver->setProperty("powerAdapter", 11.5f);
+        }
+        return realtimeReadWorks;
+    }
+    bool probe(hid_device *) override { return true; }
+
+private:
+    bool record(const QString &call, bool result)
+    {
+        calls << call;
+        return result;
+    }
+    bool recordFlag(const char *operation, bool enable)
+    {
+        calls << QStringLiteral("%1(%2)").arg(QLatin1String(operation), enable ? "true" : "false");
+        return true;
+    }
+};
+
+CorvaneLEDLaw sampleLaw(quint16 interval, quint16 count)
+{
+    CorvaneLEDLaw law;
+    law.intervalTimeMS = interval;
+    law.lawCount = count;
+    law.CH1.fill('\x01');
+    law.CH2.fill('\x02');
+    law.CH3.fill('\x03');
+    return law;
+}
+
+QByteArray sampleLawFile(quint16 interval, quint16 count)
+{
+    return document(lawEntries(sampleLaw(interval, count)));
+}
+
+/// A valid law file of exactly @p size bytes, padded with an unknown key.
+QByteArray paddedLawFile(int size)
+{
+    const QByteArrayList entries = lawEntries(sampleLaw(50, 64));
+    const int padKeyAndHeader = 4 + 3;   // fixstr "Pad", str 16 header
+    const int padding = size - document(entries + QByteArrayList{QByteArray()}).size() - padKeyAndHeader;
+    return document(entries + QByteArrayList{str("Pad") + sized(0xda, quint64(padding), 2) + QByteArray(padding, ' ')});
+}
+
+} // namespace
+
+class TestCorvaneHIDDriver : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void metaObjectTable_data();
+    void metaObjectTable();
+    void slotsCallProtocol_data();
+    void slotsCallProtocol();
+    void sendLEDLawFile_data();
+    void sendLEDLawFile();
+    void sendLEDLawFileFromResource();
+    void sendLEDLawFileUnreadable_data();
+    void sendLEDLawFileUnreadable();
+    void openReadsAndPolls();
+    void openFailureClosesProtocol();
+    void close_data();
+    void close();
+    void pollRepeatsLastValues();
+    void pollReceiverMayCallBack();
+
+private:
+    CorvaneHIDDriver *driver = nullptr;
+    RecordingProtocol *protocol = nullptr;
+};
+
+void TestCorvaneHIDDriver::init()
+{
+    driver = new CorvaneHIDDriver;
+    protocol = new RecordingProtocol(driver);
+    driver->setProtocol(protocol);
+}
+
+void TestCorvaneHIDDriver::cleanup()
+{
+    delete driver;
+    driver = nullptr;
+}
+
+void TestCorvaneHIDDriver::metaObjectTable_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QByteArray>("signature");
+    QTest::addColumn<QByteArrayList>("parameterNames");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("access");
+
+    const auto add = [](int index, const char *signature, const char *parameter, QMetaMethod::MethodType type,
+                        QMetaMethod::Access access = QMetaMethod::Public) {
+        QTest::newRow(signature) << index << QByteArray(signature)
+                                 << (parameter ? QByteArrayList{parameter} : QByteArrayList()) << int(type)
+                                 << int(access);
+    };
+    add(0, "fanRoundPerMinChanged0(int)", "rpm", QMetaMethod::Signal);
+    add(1, "fanRoundPerMinChanged1(int)", "rpm", QMetaMethod::Signal);
+    add(2, "fanRoundPerMinChanged2(int)", "rpm", QMetaMethod::Signal);
+    add(3, "fanRoundPerMinChanged3(int)", "rpm", QMetaMethod::Signal);
+    add(4, "devicePowerChanged(float)", "adapter", QMetaMethod::Signal);
+    add(5, "enableFan0(int)", "duty", QMetaMethod::Slot);
+    add(6, "enableFan1(int)", "duty", QMetaMethod::Slot);
+    add(7, "enableFan2(int)", "duty", QMetaMethod::Slot);
+    add(8, "enableFan3(int)", "duty", QMetaMethod::Slot);
+    add(9, "enableAutohHibernateFan(bool)", "enable", QMetaMethod::Slot);
+    add(10, "enableAutoRunFan(bool)", "enable", QMetaMethod::Slot);
+    add(11, "enableLED(bool)", "enable", QMetaMethod::Slot);
+    add(12, "enableAutohHibernateLED(bool)", "enable", QMetaMethod::Slot);
+    add(13, "enableAutoRunLED(bool)", "enable", QMetaMethod::Slot);
+    add(14, "sendLEDLawFile(QString)", "path", QMetaMethod::Slot);
+    add(15, "saveConfiguration()", nullptr, QMetaMethod::Slot);
+    add(16, "updateTimeout()", nullptr, QMetaMethod::Slot, QMetaMethod::Protected);
+}
+
+void TestCorvaneHIDDriver::metaObjectTable()
+{
+    QFETCH(int, index);
+    const QMetaObject &meta = CorvaneHIDDriver::staticMetaObject;
+    QCOMPARE(meta.methodCount() - meta.methodOffset(), 17);
+    QCOMPARE(meta.propertyCount(), meta.propertyOffset());
+
+    const QMetaMethod method = meta.method(meta.methodOffset() + index);
+    QTEST(method.methodSignature(), "signature");
+    QTEST(method.parameterNames(), "parameterNames");
+    QTEST(int(method.methodType()), "type");
+    QTEST(int(method.access()), "access");
+    QCOMPARE(method.returnType(), int(QMetaType::Void));
+}
+
+void TestCorvaneHIDDriver::slotsCallProtocol_data()
+{
+    QTest::addColumn<QByteArray>("slot");
+    QTest::addColumn<QVariant>("argument");
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<QByteArray>("dutyProperty");
+
+    QTest::newRow("fan 0") << QByteArray("enableFan0") << QVariant(55) << "writeFanDuty(0,55)"
+                           << QByteArray("fanDuty0");
+    QTest::newRow("fan 1 low byte") << QByteArray("enableFan1") << QVariant(300) << "writeFanDuty(1,44)"
+                                    << QByteArray("fanDuty1");
+    QTest::newRow("fan 2 negative") << QByteArray("enableFan2") << QVariant(-1) << "writeFanDuty(2,255)"
+                                    << QByteArray("fanDuty2");
+    QTest::newRow("fan 3") << QByteArray("enableFan3") << QVariant(100) << "writeFanDuty(3,100)"
+                           << QByteArray("fanDuty3");
+    QTest::newRow("fan hibernate") << QByteArray("enableAutohHibernateFan") << QVariant(true)
+                                   << "setFanAutoHibernate(true)" << QByteArray();
+    QTest::newRow("fan auto-run") << QByteArray("enableAutoRunFan") << QVariant(false) << "setFanAutoRun(false)"
+                                  << QByteArray();
+    QTest::newRow("LED power") << QByteArray("enableLED") << QVariant(true) << "setLEDPower(true)" << QByteArray();
+    QTest::newRow("LED hibernate") << QByteArray("enableAutohHibernateLED") << QVariant(false)
+                                   << "setLEDAutoHibernate(false)" << QByteArray();
+    QTest::newRow("LED auto-run") << QByteArray("enableAutoRunLED") << QVariant(true) << "setLEDAutoRun(true)"
+                                  << QByteArray();
+    QTest::newRow("save") << QByteArray("saveConfiguration") << QVariant() << "saveSettings()" << QByteArray();
+}
+
+void TestCorvaneHIDDriver::slotsCallProtocol()
+{
+    QFETCH(QByteArray, slot);
+    QFETCH(QVariant, argument);
+    QFETCH(QByteArray, dutyProperty);
+
+    // Invoked by name and queued, the way the program calls the driver.
+    bool invoked = false;
+    if (argument.userType() == QMetaType::Int)
+        invoked = QMetaObject::invokeMethod(driver, slot, Qt::QueuedConnection, Q_ARG(int, argument.toInt()));
+    else if (argument.userType() == QMetaType::Bool)
+        invoked = QMetaObject::invokeMethod(driver, slot, Qt::QueuedConnection, Q_ARG(bool, argument.toBool()));
+    else
+        invoked = QMetaObject::invokeMethod(driver, slot, Qt::QueuedConnection);
+    QVERIFY(invoked);
+    QTRY_COMPARE(protocol->calls.size(), 1);
+    QTEST(protocol->calls.constFirst(), "call");
+
+    if (!dutyProperty.isEmpty()) {
+        const QVariant duty = driver->property(dutyProperty);
+        QCOMPARE(duty.userType(), int(QMetaType::Int));
+        QCOMPARE(duty.toInt(), int(quint8(argument.toInt())));
+    }
+}
+
+void TestCorvaneHIDDriver::sendLEDLawFile_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("calls");
+
+    const QStringList sent{"writeLEDLaw(50,64)"};
+    QTest::newRow("valid") << sampleLawFile(50, 64) << sent;
+    QTest::newRow("4095 bytes") << paddedLawFile(4095) << sent;
+    QTest::newRow("4096 bytes") << paddedLawFile(4096) << QStringList();
+    QTest::newRow("zero interval") << sampleLawFile(0, 64) << QStringList();
+    QTest::newRow("zero count") << sampleLawFile(50, 0) << QStringList();
+    QTest::newRow("not a law") << QByteArray("\x85not a law") << QStringList();
+    QTest::newRow("empty") << QByteArray() << QStringList();
+}
+
+void TestCorvaneHIDDriver::sendLEDLawFile()
+{
+    QFETCH(QByteArray, content);
+    QTemporaryDir dir;
+    QFile file(dir.filePath("law.adl"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(content), qint64(content.size()));
+    file.close();
+
+    driver->sendLEDLawFile(file.fileName());
+    QTEST(protocol->calls, "calls");
+    if (!protocol->calls.isEmpty())
+        QCOMPARE(protocol->lastChannels, sampleLaw(50, 64).channels());
+}
+
+void TestCorvaneHIDDriver::sendLEDLawFileFromResource()
+{
+    driver->sendLEDLawFile(QStringLiteral(":/res/ledfiles/cns3.adl"));
+    QCOMPARE(protocol->calls, QStringList{"writeLEDLaw(1000,2)"});
+    // Colour 3 is (255, 100, 0).
+    QCOMPARE(protocol->lastChannels.at(0).left(4), QByteArray("\xff\xff\xff\x00", 4));
+    QCOMPARE(protocol->lastChannels.at(1).left(4), QByteArray("\x64\x64\x64\x00", 4));
+    QCOMPARE(protocol->lastChannels.at(2), QByteArray(256, '\0'));
+}
+
+void TestCorvaneHIDDriver::sendLEDLawFileUnreadable_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("missing file") << QStringLiteral("/nonexistent/law.adl");
+    QTest::newRow("missing resource") << QStringLiteral(":/res/ledfiles/none.adl");
+    QTest::newRow("directory") << QDir::tempPath();
+    // Reports size 0 and never ends: must not be read without bound.
+    QTest::newRow("endless device") << QStringLiteral("/dev/zero");
+}
+
+void TestCorvaneHIDDriver::sendLEDLawFileUnreadable()
+{
+    QFETCH(QString, path);
+    driver->sendLEDLawFile(path);
+    QCOMPARE(protocol->calls, QStringList());
+}
+
+void TestCorvaneHIDDriver::openReadsAndPolls()
+{
+    QSignalSpy power(driver, &CorvaneHIDDriver::devicePowerChanged);
+    QVERIFY(driver->open(QStringLiteral("/dev/hidraw3")));
+    QCOMPARE(protocol->calls, (QStringList{"open(/dev/hidraw3)", "readAll()"}));
+    QCOMPARE(driver->property("powerAdapter").toFloat(), 12.0f);
+    QTRY_VERIFY_WITH_TIMEOUT(power.count() >= 1, 5000);
+}
+
+void TestCorvaneHIDDriver::openFailureClosesProtocol()
+{
+    protocol->openResult = false;
+    QSignalSpy power(driver, &CorvaneHIDDriver::devicePowerChanged);
+    QVERIFY(!driver->open(QStringLiteral("/dev/hidraw3")));
+    QCOMPARE(protocol->calls, (QStringList{"open(/dev/hidraw3)", "close()"}));
+    QTest::qWait(1500);
+    QCOMPARE(power.count(), 0);
+    QCOMPARE(protocol->realtimeReads, 0);
+}
+
+void TestCorvaneHIDDriver::close_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("same path") << QStringLiteral("/dev/hidraw3") << true;
+    QTest::newRow("other letter case") << QStringLiteral("/DEV/HidRaw3") << true;
+    QTest::newRow("other path") << QStringLiteral("/dev/hidraw4") << false;
+}
+
+void TestCorvaneHIDDriver::close()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, closed);
+    QVERIFY(driver->open(QStringLiteral("/dev/HIDRAW3")));
+    protocol->calls.clear();
+
+    QCOMPARE(driver->close(path), closed);
+    QCOMPARE(protocol->calls, closed ? QStringList{"close()"} : QStringList());
+
+    const int readsAtClose = protocol->realtimeReads;
+    if (closed) {
+        QTest::qWait(1500);
+        QCOMPARE(protocol->realtimeReads, readsAtClose);
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(protocol->realtimeReads > readsAtClose, 5000);
+    }
+}
+
+void TestCorvaneHIDDriver::pollRepeatsLastValues()
+{
+    QStringList emitted;
+    QVector<qint64> tickTimes;
+    QElapsedTimer clock;
+    clock.start();
+    using RpmSignal = void (CorvaneHIDDriver::*)(int);
+    const RpmSignal rpmSignals[] = {&CorvaneHIDDriver::fanRoundPerMinChanged0, &CorvaneHIDDriver::fanRoundPerMinChanged1,
+                                    &CorvaneHIDDriver::fanRoundPerMinChanged2, &CorvaneHIDDriver::fanRoundPerMinChanged3};
+    for (int fan = 0; fan < 4; ++fan) {
+        connect(driver, rpmSignals[fan], this,
+                [&emitted, fan](int rpm) { emitted << QStringLiteral("rpm%1=%2").arg(fan).arg(rpm); });
+    }
+    connect(driver, &CorvaneHIDDriver::devicePowerChanged, this, [&](float volts) {
+        emitted << QStringLiteral("power=%1").arg(double(volts));
+        tickTimes << clock.elapsed();
+        // The controller stops answering after the first read.
+        protocol->realtimeReadWorks = false;
+    });
+
+    QVERIFY(driver->open(QStringLiteral("/dev/hidraw3")));
+    QTRY_VERIFY_WITH_TIMEOUT(tickTimes.size() >= 3, 10000);
+
+    const QStringList tick{"rpm0=1000", "rpm1=2000", "rpm2=3000", "rpm3=4000", "power=11.5"};
+    QCOMPARE(emitted.mid(0, 15), tick + tick + tick);
+    QCOMPARE(protocol->realtimeReads, tickTimes.size());
+    QVERIFY2(tickTimes.at(2) - tickTimes.at(0) >= 1800, qPrintable(QString::number(tickTimes.at(2) - tickTimes.at(0))));
+}
+
+void TestCorvaneHIDDriver::pollReceiverMayCallBack()
+{
+    // A receiver connected directly that calls into the driver from the
+    // poll's signal must not deadlock on the driver's lock.
+    connect(driver, &CorvaneHIDDriver::devicePowerChanged, driver, [this] { driver->enableFan0(10); });
+    QVERIFY(driver->open(QStringLiteral("/dev/hidraw3")));
+    QTRY_VERIFY_WITH_TIMEOUT(protocol->calls.contains("writeFanDuty(0,10)"), 5000);
+}
+
+QTEST_GUILESS_MAIN(TestCorvaneHIDDriver)
+#include "tst_corvanehiddriver.moc"
