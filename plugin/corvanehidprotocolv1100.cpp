@@ -1,0 +1,280 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "corvanehidprotocolv1100.h"
+
+#include "corvanepluginlogging.h"
+
+#include <QThread>
+#include <QVariant>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+enum ReportId : quint8 {
+    IdentityReport = 1,
+    PowerReport = 2,
+    FanReport = 3,
+    LedReport = 10,
+};
+
+// Identity report, by report byte.
+constexpr int FirmwareVersion = 3;
+constexpr int ProtocolVersion = 5;
+constexpr int DeviceSignature = 7;
+constexpr int CpuId = 17;
+constexpr int CpuIdSize = 12;
+constexpr int IdentityCopySize = 48;
+constexpr quint16 VersionFamilyMask = 0xFF00;
+constexpr quint16 VersionFamily = 0x1100;
+constexpr quint16 Signature = 0x00AD;
+
+// Power report.
+constexpr int AdapterReading = 6;
+
+// Fan report: as read, the PWM fields start one byte earlier than as sent.
+constexpr int FanReadAutoRun = 1;
+constexpr int FanReadPwm0 = 2;
+constexpr int FanSelector = 1;
+constexpr int FanSaveAutoRun = 2;
+constexpr int FanSendPwm0 = 3;
+constexpr quint8 FanSaveSelector = 0x80;
+
+// LED report.
+constexpr int LedReadPower = 1;
+constexpr int LedReadAutoRun = 2;
+constexpr int LedReadInterval = 3;
+constexpr int LedReadCount = 5;
+constexpr int LedSubCommand = 1;
+constexpr int LedSendPower = 2;
+constexpr int LedSaveAutoRun = 3;
+constexpr int LedSendInterval = 4;
+constexpr int LedSendCount = 6;
+enum LedSub : quint8 {
+    LedPowerCommand = 0x01,
+    LedLawHeader = 0x02,
+    LedSave = 0x80,
+};
+
+constexpr int FanCount = 4;
+constexpr quint16 PwmFullScale = 512;
+constexpr int MaximumDuty = 100;
+// The controller stalls a fan below this duty, so it is stopped instead.
+constexpr int MinimumRunningDuty = 40;
+
+// The identity report carries neither; the program tells the family by these.
+constexpr int HardwareVersion = 21;
+constexpr int Model = 1;
+
+// The controller needs these pauses around an LED law upload.
+constexpr unsigned long LedUploadPauseMs = 100;
+
+CorvaneHIDReport fanSave(bool autoRun)
+{
+    CorvaneHIDReport report(FanReport);
+    report.setU8(FanSelector, FanSaveSelector);
+    report.setU8(FanSaveAutoRun, autoRun ? 1 : 0);
+    return report;
+}
+
+CorvaneHIDReport ledSave(bool autoRun)
+{
+    CorvaneHIDReport report(LedReport);
+    report.setU8(LedSubCommand, LedSave);
+    report.setU8(LedSaveAutoRun, autoRun ? 1 : 0);
+    return report;
+}
+
+} // namespace
+
+CorvaneHIDProtocolv1100::CorvaneHIDProtocolv1100(QObject *parent)
+    : QObject(parent)
+    , identity_(IdentityReport)
+{
+}
+
+quint16 CorvaneHIDProtocolv1100::dutyToPwm(quint8 duty)
+{
+    int percent = std::min<int>(duty, MaximumDuty);
+    if (percent < MinimumRunningDuty)
+        percent = 0;
+    return quint16(std::round(double(percent * PwmFullScale) * 0.01));
+}
+
+int CorvaneHIDProtocolv1100::pwmToDuty(quint16 pwm)
+{
+    const int percent = int(pwm * (1.0 / PwmFullScale) * 100);
+    if (percent > MaximumDuty)
+        return MaximumDuty;
+    return percent < MinimumRunningDuty ? 0 : percent;
+}
+
+bool CorvaneHIDProtocolv1100::isIdentity(const CorvaneHIDReport &report)
+{
+    return (report.u16(FirmwareVersion) & VersionFamilyMask) == VersionFamily
+        && (report.u16(ProtocolVersion) & VersionFamilyMask) == VersionFamily
+        && report.u16(DeviceSignature) == Signature;
+}
+
+bool CorvaneHIDProtocolv1100::send(const CorvaneHIDReport &report)
+{
+    return isOpen() && report.send(device);
+}
+
+bool CorvaneHIDProtocolv1100::writeFanDuty(quint8 fanIndex, quint8 duty)
+{
+    // The selector has one bit per fan; anything else would address nothing sane.
+    if (fanIndex >= FanCount)
+        return false;
+    CorvaneHIDReport report(FanReport);
+    report.setU8(FanSelector, quint8(1u << fanIndex));
+    const quint16 pwm = dutyToPwm(duty);
+    for (int fan = 0; fan < FanCount; ++fan)
+        report.setU16(FanSendPwm0 + 2 * fan, pwm);
+    return send(report);
+}
+
+bool CorvaneHIDProtocolv1100::setFanAutoRun(bool enable)
+{
+    fanAutoRun_ = enable;
+    return true;
+}
+
+bool CorvaneHIDProtocolv1100::setFanAutoHibernate(bool)
+{
+    return false;
+}
+
+bool CorvaneHIDProtocolv1100::setLEDPower(bool enable)
+{
+    CorvaneHIDReport report(LedReport);
+    report.setU8(LedSubCommand, LedPowerCommand);
+    report.setU8(LedSendPower, enable ? 1 : 0);
+    return send(report);
+}
+
+bool CorvaneHIDProtocolv1100::setLEDAutoRun(bool enable)
+{
+    ledAutoRun_ = enable;
+    return true;
+}
+
+bool CorvaneHIDProtocolv1100::setLEDAutoHibernate(bool)
+{
+    return false;
+}
+
+bool CorvaneHIDProtocolv1100::writeLEDLaw(QVector<QByteArray> channels, quint16 intervalTimeMS, quint16 lawCount)
+{
+    if (!isLedChannelSet(channels) || !isOpen())
+        return false;
+
+    if (!setLEDPower(false))
+        return false;
+    QThread::msleep(LedUploadPauseMs);
+
+    CorvaneHIDReport header(LedReport);
+    header.setU8(LedSubCommand, LedLawHeader);
+    header.setU16(LedSendInterval, intervalTimeMS);
+    header.setU16(LedSendCount, lawCount);
+    if (!send(header))
+        return false;
+
+    for (int block = 0; block < 3; ++block) {
+        if (!writeFeatureBlock(device, CorvaneLedBlockReportIds[block], channels.at(block)))
+            return false;
+    }
+    QThread::msleep(LedUploadPauseMs);
+    return setLEDPower(true);
+}
+
+bool CorvaneHIDProtocolv1100::reserved()
+{
+    return false;
+}
+
+bool CorvaneHIDProtocolv1100::saveSettings()
+{
+    if (!isOpen())
+        return false;
+    // A cleared pair first wipes what the controller stored before; only the
+    // final pair decides the result.
+    if (fanAutoRun_ || ledAutoRun_) {
+        send(fanSave(false));
+        send(ledSave(false));
+    }
+    return send(fanSave(fanAutoRun_)) && send(ledSave(ledAutoRun_));
+}
+
+bool CorvaneHIDProtocolv1100::probe(hid_device *candidate)
+{
+    CorvaneHIDReport report(IdentityReport);
+    return report.get(candidate) && isIdentity(report);
+}
+
+bool CorvaneHIDProtocolv1100::updatePhyDeviceRealtimePropertyToDriverObject(QObject *driver)
+{
+    CorvaneHIDReport report(PowerReport);
+    if (!driver || !isOpen() || !report.get(device))
+        return false;
+    driver->setProperty("powerAdapter", CorvaneHIDReport::adapterVolts(report.u16(AdapterReading)));
+    return true;
+}
+
+void CorvaneHIDProtocolv1100::readFan(QObject *driver)
+{
+    CorvaneHIDReport report(FanReport);
+    if (!report.get(device))
+        return;
+    static const char *const duties[FanCount] = {"fanDuty0", "fanDuty1", "fanDuty2", "fanDuty3"};
+    for (int fan = 0; fan < FanCount; ++fan)
+        driver->setProperty(duties[fan], pwmToDuty(report.u16(FanReadPwm0 + 2 * fan)));
+    qCDebug(lcCorvaneV1100, "CorvaneHIDProtocolv1100::updatePhyDeviceReadWritePropertyToDriverObject notice!");
+    driver->setProperty("fanAutoRun", report.u8(FanReadAutoRun) != 0);
+}
+
+void CorvaneHIDProtocolv1100::readLed(QObject *driver)
+{
+    CorvaneHIDReport report(LedReport);
+    if (!report.get(device))
+        return;
+    driver->setProperty("LEDPower", report.u8(LedReadPower) != 0);
+    driver->setProperty("intervalTimeMS", int(report.u16(LedReadInterval)));
+    driver->setProperty("lawCount", int(report.u16(LedReadCount)));
+    driver->setProperty("LEDAutoRun", report.u8(LedReadAutoRun) != 0);
+}
+
+bool CorvaneHIDProtocolv1100::updatePhyDeviceReadWritePropertyToDriverObject(QObject *driver)
+{
+    if (!updatePhyDeviceRealtimePropertyToDriverObject(driver))
+        return false;
+    readFan(driver);
+    readLed(driver);
+    return true;
+}
+
+void CorvaneHIDProtocolv1100::readIdentity()
+{
+    CorvaneHIDReport report(IdentityReport);
+    if (!report.get(device))
+        return;
+    // The id is taken even from a reply that fails the identity check.
+    cpuId_ = report.bytes(CpuId, CpuIdSize);
+    if (isIdentity(report))
+        identity_.copyFrom(report, 1, IdentityCopySize);
+}
+
+bool CorvaneHIDProtocolv1100::updatePhyDeviceReadOnlyPropertyToDriverObject(QObject *driver)
+{
+    if (!updatePhyDeviceReadWritePropertyToDriverObject(driver))
+        return false;
+    readIdentity();
+    driver->setProperty("firmwareVersion", int(identity_.u16(FirmwareVersion)));
+    driver->setProperty("protocolVersion", int(identity_.u16(ProtocolVersion)));
+    driver->setProperty("hardwareVersion", HardwareVersion);
+    driver->setProperty("model", Model);
+    driver->setProperty("CPUID", cpuId_);
+    driver->setProperty("fanShutdownOnDisconnect", false);
+    driver->setProperty("LEDShutdownOnDisconnect", false);
+    return true;
+}

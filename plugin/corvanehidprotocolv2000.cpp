@@ -1,0 +1,229 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "corvanehidprotocolv2000.h"
+
+#include "corvanehidreport.h"
+#include "corvanepluginlogging.h"
+
+#include <QThread>
+#include <QVariant>
+
+namespace {
+
+constexpr quint8 StatusReportId = 1;
+constexpr quint8 CommandReportId = 6;
+constexpr quint16 MinimumVersion = 0x2000;
+constexpr quint16 FanSpeedHardware = 22;
+constexpr int StatusBlockSize = 55;
+constexpr int CpuIdSize = 12;
+
+// Frame language of the command report.
+constexpr quint8 FrameStart = 0xA0;
+constexpr quint8 FrameEnd = 0xA1;
+constexpr quint8 Parameter = 0xB0;
+constexpr quint8 CommandCode = 0xC0;
+
+enum Code : quint8 {
+    FanDuty = 0x10,
+    FanAutoRun = 0x1A,
+    FanAutoHibernate = 0x1C,
+    LedPower = 0x20,
+    LedInterval = 0x21,
+    LedCount = 0x22,
+    LedAutoRun = 0x2A,
+    LedAutoHibernate = 0x2C,
+    Save = 0x30,
+};
+
+// Status report layout, by report byte.
+enum StatusByte : int {
+    FirmwareVersion = 1,
+    ProtocolVersion = 3,
+    LedPowerState = 5,
+    AdapterReading = 6,
+    ManufacturingDate = 8,
+    FanSpeed0 = 12,
+    FanDuty0 = 28,
+    FanFlags = 32,
+    LedFlags = 33,
+    Interval = 34,
+    LawCount = 36,
+    HardwareVersion = 38,
+    ManufacturerId = 40,
+    Model = 42,
+    CpuId = 44,
+};
+
+constexpr quint8 AutoRunBit = 0x01;
+constexpr quint8 ShutdownOnDisconnectBit = 0x02;
+
+// The controller needs this long to settle after an LED power change.
+constexpr unsigned long LedPowerPauseMs = 10;
+
+
+quint8 lowByte(quint16 value) { return quint8(value & 0xFF); }
+quint8 highByte(quint16 value) { return quint8(value >> 8); }
+
+} // namespace
+
+CorvaneHIDProtocolv2000::CorvaneHIDProtocolv2000(QObject *parent)
+    : QObject(parent)
+    , status_(StatusReportId)
+{
+}
+
+CorvaneHIDReport CorvaneHIDProtocolv2000::commandReport(std::initializer_list<Command> commands)
+{
+    CorvaneHIDReport report(CommandReportId);
+    int at = 1;
+    const auto put = [&report, &at](quint8 byte) { report.setU8(at++, byte); };
+    put(FrameStart);
+    for (const Command &command : commands) {
+        for (quint8 parameter : command.parameters) {
+            put(Parameter);
+            put(parameter);
+        }
+        put(CommandCode);
+        put(command.code);
+    }
+    put(FrameEnd);
+    return report;
+}
+
+bool CorvaneHIDProtocolv2000::sendFrame(std::initializer_list<Command> commands)
+{
+    return isOpen() && commandReport(commands).send(device);
+}
+
+bool CorvaneHIDProtocolv2000::sendSwitch(quint8 code, bool enable)
+{
+    return sendFrame({{code, {quint8(enable ? 1 : 0)}}});
+}
+
+bool CorvaneHIDProtocolv2000::writeFanDuty(quint8 fanIndex, quint8 duty)
+{
+    return sendFrame({{FanDuty, {fanIndex, duty}}});
+}
+
+bool CorvaneHIDProtocolv2000::setFanAutoRun(bool enable)
+{
+    return sendSwitch(FanAutoRun, enable);
+}
+
+bool CorvaneHIDProtocolv2000::setFanAutoHibernate(bool enable)
+{
+    return sendSwitch(FanAutoHibernate, enable);
+}
+
+bool CorvaneHIDProtocolv2000::setLEDPower(bool enable)
+{
+    if (!sendSwitch(LedPower, enable))
+        return false;
+    QThread::msleep(LedPowerPauseMs);
+    return true;
+}
+
+bool CorvaneHIDProtocolv2000::setLEDAutoRun(bool enable)
+{
+    return sendSwitch(LedAutoRun, enable);
+}
+
+bool CorvaneHIDProtocolv2000::setLEDAutoHibernate(bool enable)
+{
+    return sendSwitch(LedAutoHibernate, enable);
+}
+
+bool CorvaneHIDProtocolv2000::writeLEDLaw(QVector<QByteArray> channels, quint16 intervalTimeMS, quint16 lawCount)
+{
+    if (!isLedChannelSet(channels) || !isOpen())
+        return false;
+
+    if (!setLEDPower(false))
+        return false;
+    if (!sendFrame({{LedInterval, {lowByte(intervalTimeMS), highByte(intervalTimeMS)}},
+                    {LedCount, {lowByte(lawCount), highByte(lawCount)}}}))
+        return false;
+
+    // Hardware 22 wires its channels differently: CH3 goes first.
+    const bool rewired = status_.u16(HardwareVersion) == FanSpeedHardware;
+    const int order[3] = {rewired ? 2 : 0, rewired ? 0 : 1, rewired ? 1 : 2};
+    for (int block = 0; block < 3; ++block) {
+        if (!writeFeatureBlock(device, CorvaneLedBlockReportIds[block], channels.at(order[block])))
+            return false;
+    }
+    return setLEDPower(true);
+}
+
+bool CorvaneHIDProtocolv2000::reserved()
+{
+    return false;
+}
+
+bool CorvaneHIDProtocolv2000::saveSettings()
+{
+    if (!sendFrame({{Save, {}}}))
+        return false;
+    qCDebug(lcCorvaneV2000, "Save!!");
+    return true;
+}
+
+bool CorvaneHIDProtocolv2000::probe(hid_device *candidate)
+{
+    return readStatus(candidate);
+}
+
+bool CorvaneHIDProtocolv2000::readStatus(hid_device *from)
+{
+    CorvaneHIDReport report(StatusReportId);
+    if (!report.get(from))
+        return false;
+    if (report.u16(FirmwareVersion) < MinimumVersion || report.u16(ProtocolVersion) < MinimumVersion)
+        return false;
+    status_.copyFrom(report, 1, StatusBlockSize);
+    return true;
+}
+
+bool CorvaneHIDProtocolv2000::updatePhyDeviceRealtimePropertyToDriverObject(QObject *driver)
+{
+    if (!driver || !isOpen() || !readStatus(device))
+        return false;
+    driver->setProperty("powerAdapter", CorvaneHIDReport::adapterVolts(status_.u16(AdapterReading)));
+    if (status_.u16(HardwareVersion) == FanSpeedHardware) {
+        static const char *const names[4] = {"fanCurrentRPM0", "fanCurrentRPM1", "fanCurrentRPM2", "fanCurrentRPM3"};
+        for (int fan = 0; fan < 4; ++fan)
+            driver->setProperty(names[fan], uint(status_.u32(FanSpeed0 + 4 * fan)));
+    }
+    return true;
+}
+
+bool CorvaneHIDProtocolv2000::updatePhyDeviceReadWritePropertyToDriverObject(QObject *driver)
+{
+    if (!updatePhyDeviceRealtimePropertyToDriverObject(driver))
+        return false;
+    static const char *const duties[4] = {"fanDuty0", "fanDuty1", "fanDuty2", "fanDuty3"};
+    for (int fan = 0; fan < 4; ++fan)
+        driver->setProperty(duties[fan], int(status_.u8(FanDuty0 + fan)));
+    qCDebug(lcCorvaneV2000, "CorvaneHIDProtocolv2000::updatePhyDeviceReadWritePropertyToDriverObject notice!");
+    driver->setProperty("manfDate", uint(status_.u32(ManufacturingDate)));
+    driver->setProperty("manfID", int(status_.u16(ManufacturerId)));
+    driver->setProperty("LEDPower", int(status_.u8(LedPowerState)));
+    driver->setProperty("intervalTimeMS", int(status_.u16(Interval)));
+    driver->setProperty("lawCount", int(status_.u16(LawCount)));
+    driver->setProperty("fanAutoRun", int(status_.u8(FanFlags) & AutoRunBit));
+    driver->setProperty("LEDAutoRun", int(status_.u8(LedFlags) & AutoRunBit));
+    driver->setProperty("fanShutdownOnDisconnect", int(status_.u8(FanFlags) & ShutdownOnDisconnectBit));
+    driver->setProperty("LEDShutdownOnDisconnect", int(status_.u8(LedFlags) & ShutdownOnDisconnectBit));
+    return true;
+}
+
+bool CorvaneHIDProtocolv2000::updatePhyDeviceReadOnlyPropertyToDriverObject(QObject *driver)
+{
+    if (!updatePhyDeviceReadWritePropertyToDriverObject(driver))
+        return false;
+    const QByteArray cpuId = status_.bytes(CpuId, CpuIdSize);
+    driver->setProperty("firmwareVersion", int(status_.u16(FirmwareVersion)));
+    driver->setProperty("protocolVersion", int(status_.u16(ProtocolVersion)));
+    driver->setProperty("hardwareVersion", int(status_.u16(HardwareVersion)));
+    driver->setProperty("model", int(status_.u16(Model)));
+    driver->setProperty("CPUID", cpuId);
+    return true;
+}
