@@ -1,0 +1,383 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What both protocols promise alike, run over each of them.
+
+#include "corvanehiddriver.h"
+#include "protocoltestkit.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <atomic>
+#include <thread>
+
+using namespace ProtocolTestKit;
+using CorvaneSim::Bus;
+using CorvaneSim::ControllerState;
+
+// What the controller shows of a command's effect.
+using StateValue = std::function<int(const ControllerState &)>;
+Q_DECLARE_METATYPE(StateValue)
+
+namespace {
+
+Kind otherKind(Kind kind)
+{
+    return kind == Kind::V1100 ? Kind::V2000 : Kind::V1100;
+}
+
+// Every operation that needs the device, with arguments that would succeed on an open one.
+QList<Operation> deviceOperations()
+{
+    using P = CorvaneHIDDriverIfBase;
+    return {
+        [](P &p) { return p.writeFanDuty(0, 50); },
+        [](P &p) { return p.setLEDPower(true); },
+        [](P &p) { return p.writeLEDLaw(channels(), 20, 10); },
+        [](P &p) { return p.saveSettings(); },
+        [](P &p) { QObject driver; return p.updatePhyDeviceRealtimePropertyToDriverObject(&driver); },
+        [](P &p) { QObject driver; return p.updatePhyDeviceReadWritePropertyToDriverObject(&driver); },
+        [](P &p) { QObject driver; return p.updatePhyDeviceReadOnlyPropertyToDriverObject(&driver); },
+    };
+}
+
+struct Driven
+{
+    CorvaneHIDDriver driver;
+    CorvaneHIDDriverIfBase *protocol;
+
+    explicit Driven(Kind kind)
+        : protocol(makeProtocol(kind, &driver).release())
+    {
+        driver.setProtocol(protocol);
+    }
+};
+
+} // namespace
+
+class TestProtocolConformance final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void metaCastGivesInterface_data() { addKindRows(); }
+    void metaCastGivesInterface();
+    void driverOpenFillsEveryProperty_data();
+    void driverOpenFillsEveryProperty();
+    void probeRejectsOtherKind_data() { addKindRows(); }
+    void probeRejectsOtherKind();
+    void closeReleasesHandle_data() { addKindRows(); }
+    void closeReleasesHandle();
+    void withoutHandleNothingIsSent_data();
+    void withoutHandleNothingIsSent();
+    void commandReachesController_data();
+    void commandReachesController();
+    void sendFailureMidUploadLeavesLedOff_data() { addKindRows(); }
+    void sendFailureMidUploadLeavesLedOff();
+    void uploadIsPaced_data();
+    void uploadIsPaced();
+    void garbageRepliesAreSurvived_data() { addKindRows(); }
+    void garbageRepliesAreSurvived();
+};
+
+void TestProtocolConformance::metaCastGivesInterface()
+{
+    QFETCH(Kind, kind);
+    const auto protocol = makeProtocol(kind);
+    auto *object = dynamic_cast<QObject *>(protocol.get());
+    QVERIFY(object);
+    QCOMPARE(object->qt_metacast("CorvaneHIDDriverIfBase"), static_cast<void *>(protocol.get()));
+}
+
+void TestProtocolConformance::driverOpenFillsEveryProperty_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QVariantMap>("expected");
+    QTest::addColumn<QList<int>>("getOrder");
+
+    const QByteArray cpuid = QByteArray::fromHex("00112233445566778899aabb");
+    const QVariantMap shared = {
+        {"fanDuty0", 0}, {"fanDuty1", 0}, {"fanDuty2", 0}, {"fanDuty3", 0},
+        {"intervalTimeMS", 0}, {"lawCount", 0}, {"CPUID", cpuid},
+    };
+    QVariantMap v1100 = shared;
+    v1100.insert({
+        {"powerAdapter", QVariant::fromValue(35.86f)},
+        {"fanAutoRun", false}, {"LEDPower", false}, {"LEDAutoRun", false},
+        {"firmwareVersion", 0x1105}, {"protocolVersion", 0x1101},
+        {"hardwareVersion", 21}, {"model", 1},
+        {"fanShutdownOnDisconnect", false}, {"LEDShutdownOnDisconnect", false},
+    });
+    QVariantMap v2000 = shared;
+    v2000.insert({
+        {"powerAdapter", QVariant::fromValue(35.86f)},
+        {"fanAutoRun", 0}, {"LEDPower", 0}, {"LEDAutoRun", 0},
+        {"firmwareVersion", 0x2003}, {"protocolVersion", 0x2001},
+        {"hardwareVersion", 22}, {"model", 7},
+        {"fanShutdownOnDisconnect", 0}, {"LEDShutdownOnDisconnect", 0},
+        {"manfDate", 20240315u}, {"manfID", 0x0101},
+        {"fanCurrentRPM0", 0u}, {"fanCurrentRPM1", 0u}, {"fanCurrentRPM2", 0u}, {"fanCurrentRPM3", 0u},
+    });
+    const QString identity = QStringLiteral("adapter=4095,cpuid=%1,").arg(QString::fromLatin1(cpuid.toHex()));
+    QTest::newRow("v1100") << Kind::V1100 << identity + "fw=0x1105,proto=0x1101,hw=22,model=5" << v1100
+                           << QList<int>{1, 2, 3, 10, 1};
+    QTest::newRow("v2000") << Kind::V2000 << identity + "fw=0x2003,proto=0x2001,hw=22,model=7" << v2000
+                           << QList<int>{1, 1};
+}
+
+void TestProtocolConformance::driverOpenFillsEveryProperty()
+{
+    QFETCH(Kind, kind);
+    QFETCH(QString, options);
+    QFETCH(QVariantMap, expected);
+    QFETCH(QList<int>, getOrder);
+
+    const QString path = plugOnly(controllerText(kind, options));
+    Driven driven(kind);
+    QVERIFY(driven.driver.open(path));
+
+    const QVariantMap actual = dynamicProperties(driven.driver);
+    QCOMPARE(actual.keys(), expected.keys());
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
+        QCOMPARE(actual.value(it.key()).userType(), it.value().userType());
+        QCOMPARE(actual.value(it.key()), it.value());
+    }
+    QList<int> gets;
+    for (const QByteArray &buffer : logged(QStringLiteral("get")))
+        gets.append(quint8(buffer.at(0)));
+    QCOMPARE(gets, getOrder);
+    QVERIFY(driven.driver.close(path));
+}
+
+void TestProtocolConformance::probeRejectsOtherKind()
+{
+    QFETCH(Kind, kind);
+    const QString own = plugOnly(controllerText(kind));
+    const QString other = plug(controllerText(otherKind(kind)));
+
+    Driven driven(kind);
+    QVERIFY(!driven.driver.open(other));
+    QVERIFY(!driven.protocol->isOpen());
+    QVERIFY(!driven.protocol->probe(nullptr));
+    QVERIFY(!driven.driver.open(QStringLiteral("sim:99:0")));
+
+    // A protocol that already holds a device keeps it; the driver lets go of it.
+    QVERIFY(driven.protocol->open(own));
+    QVERIFY(!driven.protocol->open(other));
+    QVERIFY(driven.protocol->isOpen());
+    QVERIFY(!driven.driver.open(other));
+    QVERIFY(!driven.protocol->isOpen());
+}
+
+void TestProtocolConformance::closeReleasesHandle()
+{
+    QFETCH(Kind, kind);
+    const QString path = plugOnly(controllerText(kind));
+    Driven driven(kind);
+    QVERIFY(driven.driver.open(path));
+    QVERIFY(driven.protocol->isOpen());
+    QVERIFY(!driven.driver.close(QStringLiteral("sim:2:0")));
+    QVERIFY(driven.protocol->isOpen());
+    QVERIFY(driven.driver.close(path.toUpper()));
+    QVERIFY(!driven.protocol->isOpen());
+    QVERIFY(driven.protocol->close());
+    // The same driver serves the controller again after a close.
+    QVERIFY(driven.driver.open(path));
+    QVERIFY(driven.protocol->isOpen());
+}
+
+void TestProtocolConformance::withoutHandleNothingIsSent_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<bool>("openedBefore");
+    QTest::newRow("v1100 never opened") << Kind::V1100 << false;
+    QTest::newRow("v1100 closed") << Kind::V1100 << true;
+    QTest::newRow("v2000 never opened") << Kind::V2000 << false;
+    QTest::newRow("v2000 closed") << Kind::V2000 << true;
+}
+
+void TestProtocolConformance::withoutHandleNothingIsSent()
+{
+    QFETCH(Kind, kind);
+    QFETCH(bool, openedBefore);
+    const QString path = plugOnly(controllerText(kind));
+    const auto protocol = makeProtocol(kind);
+    if (openedBefore) {
+        QVERIFY(protocol->open(path));
+        QVERIFY(protocol->close());
+    }
+    Bus::instance().clearLog();
+
+    const auto operations = deviceOperations();
+    for (const Operation &operation : operations)
+        QVERIFY(!operation(*protocol));
+    QVERIFY(Bus::instance().log().isEmpty());
+}
+
+void TestProtocolConformance::commandReachesController_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<Operation>("operation");
+    QTest::addColumn<StateValue>("stateValue");
+    QTest::addColumn<QString>("property");
+    QTest::addColumn<int>("expected");
+
+    using P = CorvaneHIDDriverIfBase;
+    using S = ControllerState;
+    const Operation lawUpload = [](P &p) { return p.writeLEDLaw(channels(), 35, 200); };
+    const QList<Kind> kinds = {Kind::V1100, Kind::V2000};
+    for (Kind kind : kinds) {
+        const QByteArray prefix = kind == Kind::V1100 ? "v1100 " : "v2000 ";
+        const auto row = [&](const char *name) { return &(QTest::newRow(prefix + name) << kind); };
+        *row("fan 1 duty 75") << Operation([](P &p) { return p.writeFanDuty(1, 75); })
+                              << StateValue([](const S &s) { return s.live.fanDuty[1]; }) << "fanDuty1" << 75;
+        *row("fan 3 duty 100") << Operation([](P &p) { return p.writeFanDuty(3, 100); })
+                               << StateValue([](const S &s) { return s.live.fanDuty[3]; }) << "fanDuty3" << 100;
+        *row("LED on") << Operation([](P &p) { return p.setLEDPower(true); })
+                       << StateValue([](const S &s) { return int(s.live.ledPower); }) << "LEDPower" << 1;
+        *row("LED off") << Operation([](P &p) { return p.setLEDPower(true) && p.setLEDPower(false); })
+                        << StateValue([](const S &s) { return int(s.live.ledPower); }) << "LEDPower" << 0;
+        *row("law interval") << lawUpload << StateValue([](const S &s) { return s.live.intervalTimeMS; })
+                             << "intervalTimeMS" << 35;
+        *row("law count") << lawUpload << StateValue([](const S &s) { return s.live.lawCount; })
+                          << "lawCount" << 200;
+        *row("law leaves LED on") << lawUpload << StateValue([](const S &s) { return int(s.live.ledPower); })
+                                  << "LEDPower" << 1;
+        *row("save stores duty") << Operation([](P &p) { return p.writeFanDuty(2, 50) && p.saveSettings(); })
+                                 << StateValue([](const S &s) { return s.stored.fanDuty[2]; }) << "fanDuty2" << 50;
+        *row("fan auto-run saved") << Operation([](P &p) { return p.setFanAutoRun(true) && p.saveSettings(); })
+                                   << StateValue([](const S &s) { return int(s.stored.fanAutoRun); })
+                                   << "fanAutoRun" << 1;
+        *row("LED auto-run saved") << Operation([](P &p) { return p.setLEDAutoRun(true) && p.saveSettings(); })
+                                   << StateValue([](const S &s) { return int(s.stored.ledAutoRun); })
+                                   << "LEDAutoRun" << 1;
+    }
+    const auto row = [](const char *name) { return &(QTest::newRow(name) << Kind::V2000); };
+    *row("v2000 fan auto-run live") << Operation([](P &p) { return p.setFanAutoRun(true); })
+                                    << StateValue([](const S &s) { return int(s.live.fanAutoRun); })
+                                    << "fanAutoRun" << 1;
+    *row("v2000 fan hibernate") << Operation([](P &p) { return p.setFanAutoHibernate(true); })
+                                << StateValue([](const S &s) { return 2 * s.live.fanShutdownOnDisconnect; })
+                                << "fanShutdownOnDisconnect" << 2;
+    *row("v2000 LED hibernate") << Operation([](P &p) { return p.setLEDAutoHibernate(true); })
+                                << StateValue([](const S &s) { return 2 * s.live.ledShutdownOnDisconnect; })
+                                << "LEDShutdownOnDisconnect" << 2;
+}
+
+void TestProtocolConformance::commandReachesController()
+{
+    QFETCH(Kind, kind);
+    QFETCH(Operation, operation);
+    QFETCH(StateValue, stateValue);
+    QFETCH(QString, property);
+    QFETCH(int, expected);
+
+    const QString path = plugOnly(controllerText(kind));
+    const auto protocol = makeProtocol(kind);
+    QVERIFY(protocol->open(path));
+    QVERIFY(operation(*protocol));
+    QCOMPARE(stateValue(state(path)), expected);
+
+    QObject driver;
+    QVERIFY(protocol->updatePhyDeviceReadOnlyPropertyToDriverObject(&driver));
+    QCOMPARE(driver.property(qPrintable(property)).toInt(), expected);
+}
+
+void TestProtocolConformance::sendFailureMidUploadLeavesLedOff()
+{
+    QFETCH(Kind, kind);
+    const QString path = plugOnly(controllerText(kind));
+    const auto protocol = makeProtocol(kind);
+    QVERIFY(protocol->open(path));
+    QVERIFY(protocol->setLEDPower(true));
+    Bus::instance().clearLog();
+
+    // The upload runs on this thread, so the fault has to come from beside it:
+    // once the first block report is out, the next send fails.
+    std::atomic<bool> done{false};
+    std::thread injector([&] {
+        while (!done && !sentReportIds().contains(16))
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        if (!done)
+            Bus::instance().injectFault(path, CorvaneSim::Fault::Send, 1);
+    });
+    const bool result = protocol->writeLEDLaw(channels(), 20, 10);
+    done = true;
+    injector.join();
+    QVERIFY(!result);
+
+    const QList<int> ids = sentReportIds();
+    const QList<QByteArray> failed = logged(QStringLiteral("send-failed"));
+    QCOMPARE(failed.size(), 1);
+    const int failedId = quint8(failed.first().at(0));
+    QVERIFY2(failedId > 16 && failedId <= 51, qPrintable(QString::number(failedId)));
+    // The failing block is sent whole, then nothing follows it: no later block, no LED on.
+    const int lastOfBlock = (failedId & ~3) + 3;
+    QCOMPARE(ids.last(), lastOfBlock);
+    QVERIFY(!state(path).live.ledPower);
+}
+
+void TestProtocolConformance::uploadIsPaced_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<int>("minimumCallMs");
+    QTest::addColumn<int>("minimumLogSpanMs");
+    QTest::addColumn<int>("minimumHeaderGapMs");
+    // v2000: 10 ms after LED off, 12 block reports of 10 ms, 10 ms after LED on.
+    QTest::newRow("v2000") << Kind::V2000 << 140 << 130 << 10;
+    // v1100: 100 ms before the header, 12 block reports of 10 ms, 100 ms before LED on.
+    QTest::newRow("v1100") << Kind::V1100 << 320 << 320 << 100;
+}
+
+void TestProtocolConformance::uploadIsPaced()
+{
+    QFETCH(Kind, kind);
+    QFETCH(int, minimumCallMs);
+    QFETCH(int, minimumLogSpanMs);
+    QFETCH(int, minimumHeaderGapMs);
+
+    const QString path = plugOnly(controllerText(kind));
+    const auto protocol = makeProtocol(kind);
+    QVERIFY(protocol->open(path));
+    Bus::instance().clearLog();
+
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(protocol->writeLEDLaw(channels(), 20, 10));
+    QVERIFY(timer.elapsed() >= minimumCallMs);
+
+    QList<qint64> sends;
+    const auto entries = Bus::instance().log();
+    for (const auto &entry : entries)
+        sends.append(entry.ms);
+    QCOMPARE(sends.size(), 15);
+    QVERIFY(sends.last() - sends.first() >= minimumLogSpanMs);
+    QVERIFY(sends.at(1) - sends.at(0) >= minimumHeaderGapMs);
+    for (int i = 3; i < 15; ++i)
+        QVERIFY(sends.at(i) - sends.at(i - 1) >= 10);
+}
+
+void TestProtocolConformance::garbageRepliesAreSurvived()
+{
+    QFETCH(Kind, kind);
+    const QString path = plugOnly(controllerText(kind));
+    Driven driven(kind);
+    QVERIFY(driven.driver.open(path));
+    Bus::instance().injectFault(path, CorvaneSim::Fault::Garbage, 1000);
+    for (int round = 0; round < 20; ++round) {
+        QMetaObject::invokeMethod(&driven.driver, "updateTimeout");
+        driven.protocol->updatePhyDeviceReadOnlyPropertyToDriverObject(&driven.driver);
+        QVERIFY(driven.protocol->writeFanDuty(1, 50));
+    }
+    QVERIFY(driven.driver.close(path));
+    for (int round = 0; round < 20; ++round) {
+        if (driven.driver.open(path))
+            QVERIFY(driven.driver.close(path));
+    }
+    // Nothing of the garbage sticks: a clean controller opens as usual.
+    Bus::instance().reset();
+    QVERIFY(driven.driver.open(plug(controllerText(kind))));
+}
+
+QTEST_GUILESS_MAIN(TestProtocolConformance)
+#include "tst_protocolconformance.moc"
