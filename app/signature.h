@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+/**
+ * Checks that @p signatureFile holds a SHA-256/DSA signature (DER) of the
+ * full contents of @p dataFile under the public key compiled in as the
+ * resource ":/res/cert/cv2_dsa_public.pem". Relative names are taken beside
+ * the executable. A signature file of 5120 bytes or more is refused unread;
+ * the data is streamed, never held whole. Every failure, of whatever cause,
+ * is just false. Keeps no state: safe on any thread.
+ */
+bool verifyFileSignature(const QString& dataFile, const QString& signatureFile);
+
+/** The same check on contents already in memory, without size limits. */
+bool verifySignature(const QByteArray& data, const QByteArray& signature);
