@@ -6,6 +6,7 @@
 // implements; nothing here is reachable from the product.
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -32,9 +33,15 @@ struct ControllerSpec
     quint16 productId = 0x1000;
     int interfaces = 1;
     int primary = 0;              // the one interface that answers
+    quint32 manufacturingDate = 20240315;   // v2000 status only; not settable from text
+    quint16 manufacturerId = 0x0101;        // v2000 status only; not settable from text
 
     /// Parses one item; std::nullopt (and @p error set) for bad text.
+    /// Numbers are decimal or 0x-hex; an empty cpuid is filled in at plug time.
     static std::optional<ControllerSpec> parse(const QString &text, QString *error = nullptr);
+    /// Parses a ';'-separated list as CORVANE_SIM_DEVICES holds it. Bad items are
+    /// skipped and described in @p errors; blank items are skipped silently.
+    static QVector<ControllerSpec> parseList(const QString &text, QStringList *errors = nullptr);
 };
 
 /// What the controller runs (live) or has stored by a save.
@@ -49,7 +56,7 @@ struct ControllerSettings
     bool ledShutdownOnDisconnect = false;   // v2000 only
     quint16 intervalTimeMS = 0;
     quint16 lawCount = 0;
-    QByteArray blocks[3];                   // as received on report ids 16, 32, 48 (256 bytes each)
+    QByteArray blocks[3];                   // as received on report ids 16, 32, 48 (256 bytes each, zero at plug)
 };
 
 struct ControllerState
@@ -57,15 +64,15 @@ struct ControllerState
     ControllerSpec spec;
     ControllerSettings live;
     ControllerSettings stored;
-    int saveCount = 0;
-    quint32 fanRpm[4] = {0, 0, 0, 0};
+    int saveCount = 0;                      // save commands taken (v1100: fan and LED saves each count)
+    quint32 fanRpm[4] = {0, 0, 0, 0};       // as the status report shows them (0 unless hardware 22)
 };
 
 enum class Fault {
     Send,     // the next N sends fail (-1)
     Get,      // the next N gets fail (-1)
     Silent,   // the device stops answering: every exchange fails after a delay
-    Garbage,  // the next N gets return random bytes as if successful
+    Garbage,  // the next N gets return pseudo-random bytes (byte 0 keeps the asked id) as if successful
 };
 
 struct LogEntry
@@ -73,7 +80,7 @@ struct LogEntry
     qint64 ms = 0;        // since the simulator started
     QString path;
     QString op;           // send, get, send-failed, get-failed, plug, unplug
-    QByteArray buffer;    // 65 bytes for exchanges, empty for plug/unplug
+    QByteArray buffer;    // 65 bytes for exchanges (fewer for a refused short buffer), empty for plug/unplug
     QString toLine() const;   // the CORVANE_SIM_LOG line, without newline
 };
 
@@ -83,11 +90,15 @@ class Bus
 public:
     static Bus &instance();
 
-    /// Plug a controller; returns its number n (paths "sim:<n>:<k>").
+    /// Plug a controller; returns its number n (paths "sim:<n>:<k>"), or -1 for an
+    /// impossible spec (no interface, primary out of range, cpuid not 12 bytes).
+    /// Listeners hear of each interface on the calling thread, after the bus is unlocked.
     int plug(const ControllerSpec &spec);
     bool unplug(int controller);
     bool unplugPath(const QString &path);   // any interface's path unplugs its controller
-    /// Remove every controller, fault and log entry; numbering restarts at 1.
+    /// Remove every controller (listeners hear each unplug), fault and log entry;
+    /// numbering restarts at 1 and the silent delay returns to 200 ms. Handles
+    /// opened before stay dead even when a new controller takes their path.
     void reset();
 
     QStringList paths() const;                  // every present interface, in plug order
@@ -96,9 +107,12 @@ public:
     void setFanRpm(int controller, int fan, quint32 rpm);
     void setAdapter(int controller, quint16 reading);
 
-    void injectFault(const QString &path, Fault fault, int count = 1);
+    /// Counts add up over calls; Silent ignores @p count and lasts until unplug and
+    /// silences the whole controller. False when no present interface has @p path.
+    bool injectFault(const QString &path, Fault fault, int count = 1);
     void setSilentDelayMs(int ms);
 
+    /// The latest 100 000 entries at most, oldest first.
     QVector<LogEntry> log() const;
     void clearLog();
 
@@ -107,8 +121,20 @@ public:
     int addHotplugListener(HotplugListener listener);
     void removeHotplugListener(int id);
 
+    /**
+     * Start reading control lines ("plug <item>", "unplug <path>",
+     * "fault <path> <send|get|silent|garbage> [count]") from the FIFO at
+     * @p fifoPath, or at CORVANE_SIM_CONTROL when it is empty; the FIFO is
+     * created when absent. Must be called on a thread that runs an event loop:
+     * the lines are handled there. Returns the reader, owned by @p parent, or
+     * nullptr when no path is given or the FIFO cannot be opened. While a reader
+     * of the same FIFO lives, that one is returned.
+     */
+    QObject *startControlChannel(QObject *parentOnGuiThread, const QString &fifoPath = QString());
+
 private:
     Bus();
+    Q_DISABLE_COPY(Bus)
     struct Private;
     Private *d;
 };
