@@ -1,0 +1,145 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The control FIFO: lines written from outside reach the bus and its hot-plug
+// listeners on the thread that runs the event loop.
+#include "simtestutil.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <memory>
+
+using namespace CorvaneSim;
+using namespace SimTest;
+
+class TestSimControl : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void plugAndUnplugReachListeners();
+    void faultLines();
+    void badLinesAreSkipped();
+    void oneReaderPerFifo();
+    void notAFifo();
+
+private:
+    void write(const QByteArray &text);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QObject> m_owner;
+    QString m_fifo;
+    QStringList m_heard;
+    int m_listener = 0;
+    bool m_offThread = false;
+};
+
+void TestSimControl::init()
+{
+    Bus::instance().reset();
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_owner = std::make_unique<QObject>();
+    m_fifo = m_dir->filePath(QStringLiteral("control"));
+    m_heard.clear();
+    m_offThread = false;
+    m_listener = Bus::instance().addHotplugListener([this](bool arrived, const QString &path) {
+        m_offThread |= QThread::currentThread() != thread();
+        m_heard.append((arrived ? QLatin1String("+") : QLatin1String("-")) + path);
+    });
+    QVERIFY(Bus::instance().startControlChannel(m_owner.get(), m_fifo));
+}
+
+void TestSimControl::cleanup()
+{
+    Bus::instance().removeHotplugListener(m_listener);
+    m_owner.reset();
+    m_dir.reset();
+}
+
+void TestSimControl::write(const QByteArray &text)
+{
+    QFile fifo(m_fifo);
+    QVERIFY(fifo.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    QCOMPARE(fifo.write(text), qint64(text.size()));
+}
+
+void TestSimControl::plugAndUnplugReachListeners()
+{
+    write("plug v1100,fw=0x1105,interfaces=2\nplug v2000\n");
+    QTRY_COMPARE(m_heard, (QStringList{"+sim:1:0", "+sim:1:1", "+sim:2:0"}));
+    QCOMPARE(state(1).spec.protocol, Protocol::V1100);
+    QCOMPARE(state(1).spec.firmwareVersion, quint16(0x1105));
+
+    // A line may arrive in pieces.
+    write("unplug sim:1");
+    write(":1\n");
+    QTRY_COMPARE(m_heard.size(), 5);
+    QCOMPARE(m_heard.mid(3), (QStringList{"-sim:1:0", "-sim:1:1"}));
+    QCOMPARE(Bus::instance().paths(), QStringList{"sim:2:0"});
+    QVERIFY(!m_offThread);
+}
+
+void TestSimControl::faultLines()
+{
+    plug(QStringLiteral("v2000"));
+    const Handle device = open(QStringLiteral("sim:1:0"));
+    const QByteArray status = get(device.get(), 1);
+    write("fault sim:1:0 get 2\nfault sim:1:0 send\nfault sim:1:0 garbage 1\nplug v2000\n");
+    QTRY_COMPARE(m_heard.size(), 2);   // the last line has been handled
+
+    QString seen;
+    for (int i = 0; i < 4; ++i) {
+        int result = 0;
+        const QByteArray reply = get(device.get(), 1, &result);
+        seen += result < 0 ? QLatin1Char('-') : reply == status ? QLatin1Char('+') : QLatin1Char('?');
+    }
+    seen += send(device.get(), report("06 a0 c0 30 a1")) < 0 ? QLatin1Char('-') : QLatin1Char('+');
+    QCOMPARE(seen, QStringLiteral("--?+-"));
+
+    Bus::instance().setSilentDelayMs(1);
+    write("fault sim:1:0 silent\nunplug sim:2:0\n");
+    QTRY_COMPARE(m_heard.size(), 3);
+    QCOMPARE(send(device.get(), report("06 a0 c0 30 a1")), -1);
+    QCOMPARE(state(1).saveCount, 0);
+}
+
+void TestSimControl::badLinesAreSkipped()
+{
+    const QRegularExpression warning(QStringLiteral("^control: "));
+    for (int i = 0; i < 7; ++i)
+        QTest::ignoreMessage(QtWarningMsg, warning);
+    write("bogus\nplug v3000\nunplug sim:9:0\nfault sim:9:0 get\nfault sim:1:0 nope\n"
+          "fault sim:1:0 get 0\nfault sim:1:0 get 1 2\n\nplug v2000\n");
+    QTRY_COMPARE(m_heard, QStringList{"+sim:1:0"});
+}
+
+void TestSimControl::oneReaderPerFifo()
+{
+    QObject other;
+    QObject *first = Bus::instance().startControlChannel(m_owner.get(), m_fifo);
+    QCOMPARE(Bus::instance().startControlChannel(&other, m_fifo), first);
+    QVERIFY(!Bus::instance().startControlChannel(&other, QString()));   // CORVANE_SIM_CONTROL is unset
+
+    // A reader that is gone makes room for a new one on the same FIFO.
+    m_owner = std::make_unique<QObject>();
+    QVERIFY(Bus::instance().startControlChannel(&other, m_fifo));
+    write("plug v2000\n");
+    QTRY_COMPARE(m_heard, QStringList{"+sim:1:0"});
+}
+
+void TestSimControl::notAFifo()
+{
+    const QString plain = m_dir->filePath(QStringLiteral("plain"));
+    QFile file(plain);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("is not a FIFO")));
+    QVERIFY(!Bus::instance().startControlChannel(m_owner.get(), plain));
+}
+
+QTEST_GUILESS_MAIN(TestSimControl)
+#include "tst_simcontrol.moc"
