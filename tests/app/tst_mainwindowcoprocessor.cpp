@@ -64,6 +64,7 @@ class TestMainWindowCoProcessor final : public QObject
 private slots:
     void init();
     void cleanup();
+    void metaObjectOrder();
     void load_data();
     void load();
 };
@@ -77,6 +78,15 @@ void TestMainWindowCoProcessor::cleanup()
 {
     QFile::remove(besideTest(QStringLiteral("cv2global.conf")));
     QFile::remove(besideTest(QStringLiteral("cv2global.conf.sig")));
+}
+
+void TestMainWindowCoProcessor::metaObjectOrder()
+{
+    const QMetaObject& meta = MainWindowCoProcessor::staticMetaObject;
+    QStringList methods;
+    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i)
+        methods << QString::fromLatin1(meta.method(i).methodSignature());
+    QCOMPARE(methods, QStringList({"initGlobalConfig(QVariant,bool)", "loadDeviceGlobalConfig()"}));
 }
 
 void TestMainWindowCoProcessor::load_data()
