@@ -91,7 +91,7 @@ public:
     static Bus &instance();
 
     /// Plug a controller; returns its number n (paths "sim:<n>:<k>"), or -1 for an
-    /// impossible spec (no interface, primary out of range, cpuid not 12 bytes).
+    /// impossible controller (no interface, primary out of range, cpuid not 12 bytes).
     /// Listeners hear of each interface on the calling thread, after the bus is unlocked.
     int plug(const ControllerSpec &spec);
     bool unplug(int controller);
