@@ -67,9 +67,9 @@ void Bus::setAdapter(int controller, quint16 reading)
     d->core.setAdapter(controller, reading);
 }
 
-bool Bus::injectFault(const QString &path, Fault fault, int count)
+bool Bus::injectFault(const QString &path, Fault fault, int count, int after)
 {
-    return d->core.injectFault(path, fault, count);
+    return d->core.injectFault(path, fault, count, after);
 }
 
 void Bus::setSilentDelayMs(int ms)

@@ -191,7 +191,7 @@ void BusCore::setAdapter(int controller, quint16 reading)
         plugged->model->setAdapter(reading);
 }
 
-bool BusCore::injectFault(const QString &path, Fault fault, int count)
+bool BusCore::injectFault(const QString &path, Fault fault, int count, int after)
 {
     QMutexLocker locker(&m_mutex);
     int interface = 0;
@@ -201,8 +201,14 @@ bool BusCore::injectFault(const QString &path, Fault fault, int count)
     Faults &faults = plugged->faults[size_t(interface)];
     const int added = std::max(count, 0);
     switch (fault) {
-    case Fault::Send: faults.send += added; break;
-    case Fault::Get: faults.get += added; break;
+    case Fault::Send:
+        faults.send += added;
+        faults.sendsBefore = std::max(after, 0);
+        break;
+    case Fault::Get:
+        faults.get += added;
+        faults.getsBefore = std::max(after, 0);
+        break;
     case Fault::Garbage: faults.garbage += added; break;
     case Fault::Silent: plugged->silent = true; break;
     }
@@ -345,7 +351,10 @@ BusCore::Route BusCore::route(hid_device *device, Direction direction, size_t le
         return {Outcome::Silent, plugged};
     Faults &faults = plugged->faults[size_t(device->interface)];
     int &failures = direction == Direction::Get ? faults.get : faults.send;
-    if (failures > 0) {
+    int &before = direction == Direction::Get ? faults.getsBefore : faults.sendsBefore;
+    if (failures > 0 && before > 0)
+        --before;
+    else if (failures > 0) {
         --failures;
         return {fail(device, L"injected failure"), plugged};
     }

@@ -39,7 +39,7 @@ public:
     std::optional<ControllerState> state(int controller) const;
     void setFanRpm(int controller, int fan, quint32 rpm);
     void setAdapter(int controller, quint16 reading);
-    bool injectFault(const QString &path, Fault fault, int count);
+    bool injectFault(const QString &path, Fault fault, int count, int after);
     void setSilentDelayMs(int ms);
 
     QVector<LogEntry> log() const;
@@ -73,6 +73,8 @@ private:
         int send = 0;
         int get = 0;
         int garbage = 0;
+        int sendsBefore = 0;   // exchanges still let through before send failures start
+        int getsBefore = 0;
     };
     struct Plugged
     {

@@ -108,8 +108,10 @@ public:
     void setAdapter(int controller, quint16 reading);
 
     /// Counts add up over calls; Silent ignores @p count and lasts until unplug and
-    /// silences the whole controller. False when no present interface has @p path.
-    bool injectFault(const QString &path, Fault fault, int count = 1);
+    /// silences the whole controller. Send and Get failures start after @p after
+    /// more exchanges of that kind went through, so a test can fail exactly the
+    /// n-th report of a sequence. False when no present interface has @p path.
+    bool injectFault(const QString &path, Fault fault, int count = 1, int after = 0);
     void setSilentDelayMs(int ms);
 
     /// The latest 100 000 entries at most, oldest first.

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "corvanedevicenotificationwidget.h"
+
+#include "corvanehotplugmonitor.h"
+
+CorvaneDeviceNotificationWidget::CorvaneDeviceNotificationWidget(QWidget *parent)
+    : QWidget(parent)
+{
+    hide();
+}
+
+CorvaneDeviceNotificationWidget::~CorvaneDeviceNotificationWidget() = default;
+
+void CorvaneDeviceNotificationWidget::handleDeviceEvent(const QString &subsystem, const QString &action,
+                                                        const QString &devnode)
+{
+    // Only raw HID nodes are device paths the HID layer can open.
+    if (subsystem != QLatin1String("hidraw") || devnode.isEmpty())
+        return;
+    if (action == QLatin1String("add"))
+        Q_EMIT deviceConnected(devnode);
+    else if (action == QLatin1String("remove"))
+        Q_EMIT deviceDisconnected(devnode);
+}
+
+void CorvaneDeviceNotificationWidget::registerDeviceNotification()
+{
+    // A second registration replaces the first, so events never arrive twice.
+    delete notificationHandle;
+    notificationHandle = CorvaneHotplugMonitor::create(this);
+    if (notificationHandle)
+        connect(notificationHandle, &CorvaneHotplugMonitor::deviceEvent, this,
+                &CorvaneDeviceNotificationWidget::handleDeviceEvent);
+}
+
+void CorvaneDeviceNotificationWidget::unregisterDeviceNotification()
+{
+    delete notificationHandle;
+    notificationHandle = nullptr;
+}

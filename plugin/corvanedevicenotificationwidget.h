@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class CorvaneHotplugMonitor;
+
+/**
+ * Hidden widget that reports HID interface arrivals and removals by device
+ * path. It never shows; it exists so that the program can treat it like any
+ * other monitor object with the two path signals.
+ */
+class CorvaneDeviceNotificationWidget : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CorvaneDeviceNotificationWidget(QWidget *parent = nullptr);
+    ~CorvaneDeviceNotificationWidget() override;
+
+    /// Turns one raw hot-plug event into at most one of the two signals.
+    void handleDeviceEvent(const QString &subsystem, const QString &action, const QString &devnode);
+
+Q_SIGNALS:
+    void deviceConnected(QString name);
+    void deviceDisconnected(QString name);
+
+public Q_SLOTS:
+    void registerDeviceNotification();
+    void unregisterDeviceNotification();
+
+private:
+    CorvaneHotplugMonitor *notificationHandle = nullptr;
+};

@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The simulated plug-in's hot-plug backend: the simulator's plug and unplug
+// events, including those written to CORVANE_SIM_CONTROL, reported as hidraw
+// events just as the udev backend reports real ones.
+#include "corvanehotplugmonitor.h"
+#include "corvanesim.h"
+
+#include <QMetaObject>
+#include <QPointer>
+
+namespace {
+
+class CorvaneSimHotplugMonitor final : public CorvaneHotplugMonitor
+{
+public:
+    explicit CorvaneSimHotplugMonitor(QObject *parent)
+        : CorvaneHotplugMonitor(parent)
+    {
+        CorvaneSim::Bus &bus = CorvaneSim::Bus::instance();
+        bus.startControlChannel(this);
+        listener = bus.addHotplugListener([self = QPointer<CorvaneSimHotplugMonitor>(this)](bool arrived,
+                                                                                          const QString &path) {
+            // Plugs may come from another thread; the event is delivered on ours.
+            if (self)
+                QMetaObject::invokeMethod(self.data(), [self, arrived, path] {
+                    if (self)
+                        Q_EMIT self->deviceEvent(QStringLiteral("hidraw"),
+                                                 arrived ? QStringLiteral("add") : QStringLiteral("remove"), path);
+                });
+        });
+    }
+
+    ~CorvaneSimHotplugMonitor() override { CorvaneSim::Bus::instance().removeHotplugListener(listener); }
+
+private:
+    int listener = -1;
+};
+
+} // namespace
+
+CorvaneHotplugMonitor *CorvaneHotplugMonitor::create(QObject *parent)
+{
+    return new CorvaneSimHotplugMonitor(parent);
+}
