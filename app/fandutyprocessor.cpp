@@ -109,6 +109,11 @@ void FanDutyProcessor::setDevice(QObject* driver)
     m_driver = driver;
     m_session = 1;
     QMutexLocker locker(&m_lock);
+    // Sessions restart at 1, so commands of the previous connection would
+    // outrank every new one and reach whichever controller is bound next.
+    for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it)
+        killTimer(it.key());
+    m_pending.clear();
     for (quint64& session : m_lastExecutedSession)
         session = 0;
     const QList<int> fans = m_dutyTables.keys();

@@ -84,7 +84,7 @@ private slots:
     void currentDutyFromTheDriver_data();
     void currentDutyFromTheDriver();
     void unboundProcessorSchedulesNothing();
-    void unbindingKeepsTimersButCallsNothing();
+    void rebindingDropsCommandsOfTheEarlierConnection();
     void boostBurstDropsTheOlderSession();
     void backToBackSessionsBothRun();
     void dustCycle();
@@ -203,7 +203,7 @@ void TestFanDutyProcessor::unboundProcessorSchedulesNothing()
     QVERIFY(m_driver.calls.isEmpty());
 }
 
-void TestFanDutyProcessor::unbindingKeepsTimersButCallsNothing()
+void TestFanDutyProcessor::rebindingDropsCommandsOfTheEarlierConnection()
 {
     m_processor->setDutyTable(1, tenSteps());
     m_processor->setDevice(&m_driver);
@@ -212,10 +212,20 @@ void TestFanDutyProcessor::unbindingKeepsTimersButCallsNothing()
     QCOMPARE(int(m_processor->currentDuty(1)), 60);
     m_processor->setDevice(nullptr);
     QCOMPARE(int(m_processor->currentDuty(1)), 0);
-    QTest::ignoreMessage(QtDebugMsg, "Do fan speed control fanId = 1, duty = 60(1)");
-    QTest::ignoreMessage(QtDebugMsg, "Do fan speed control fanId = 7, duty = 0(1)");
-    QTest::qWait(400);
+
+    // The next controller gets neither the old commands nor a session number
+    // that outranks its own first commands.
+    RecordingDriver next;
+    next.clock.start();
+    m_processor->setDevice(&next);
+    m_processor->startFanDutySession();
+    m_processor->setFanDuty(1, 3, 200);
+    m_processor->finishFanDutySession();
+    QTRY_COMPARE_WITH_TIMEOUT(next.calls.size(), 1, 5000);
+    QCOMPARE(next.calls.first().duty, 30);
+    QTest::qWait(100);
     QVERIFY(m_driver.calls.isEmpty());
+    QCOMPARE(next.calls.size(), 1);
 
     // A driver that goes away while bound is not called either.
     auto* doomed = new RecordingDriver;
