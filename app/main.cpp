@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "mainwindow.h"
+#include "platform/instancemarker.h"
+#include "splashimage.h"
+#include "uitranslation.h"
+#include "usersettings.h"
+
+#include <QApplication>
+#include <QSharedPointer>
+#include <QSplashScreen>
+#include <QThread>
+#include <QTranslator>
+
+#include <array>
+#include <memory>
+
+namespace {
+
+// How long splash pictures 0 and 1 stay up; the last one stays until the
+// window is on screen.
+constexpr std::array<unsigned long, 2> SplashPauseMs = {1000, 500};
+
+void showSplashPicture(QSplashScreen &splash, int index)
+{
+    splash.setPixmap(SplashImage::pixmap(index));
+    if (index == 0)
+        splash.show();
+    QCoreApplication::processEvents();
+}
+
+// The pauses block the GUI thread on purpose: the splash is painted when its
+// picture is set and by the explicit event processing, nothing else runs yet.
+int runFirstInstance(const QSharedPointer<QSharedMemory> &marker)
+{
+    auto splash = QSharedPointer<QSplashScreen>::create(QPixmap());
+    for (int index = 0; index < SplashImage::Count; ++index) {
+        showSplashPicture(*splash, index);
+        if (index < int(SplashPauseMs.size()))
+            QThread::msleep(SplashPauseMs[index]);
+    }
+
+    auto window = std::make_unique<MainWindow>(marker, nullptr);
+    window->show();
+    splash->finish(window.get());
+    splash.reset();
+    const int result = QApplication::exec();
+    window.reset();
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+    // Destroyed in reverse order: settings, marker, translator, application.
+    QApplication application(argc, argv);
+    QTranslator translator;
+    const QSharedPointer<QSharedMemory> marker = InstanceMarker::make();
+    const bool firstInstance = InstanceMarker::claim(*marker);
+    const std::unique_ptr<QSettings> settings = UserSettings::open();
+    if (UiTranslation::load(translator, *settings))
+        QApplication::installTranslator(&translator);
+
+    if (!firstInstance)
+        return -1;
+    return runFirstInstance(marker);
+}

@@ -1,0 +1,129 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "fandutyprocessor.h"
+#include "platform/cpuloadsampler.h"
+
+#include <QMainWindow>
+#include <QPropertyAnimation>
+#include <QSharedMemory>
+#include <QSharedPointer>
+#include <QString>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QVariant>
+
+#include <array>
+
+class MainWindowCoProcessor;
+class QAbstractButton;
+class QButtonGroup;
+class QLabel;
+class QMenu;
+class QThread;
+class QWidget;
+class RotationLabel;
+
+namespace Ui {
+class MainWindow;
+}
+
+/**
+ * The program's one window and the owner of everything it does at run time.
+ *
+ * The constructor binds the device plug-in: it asks Qt's generic plug-in
+ * factory for the device manager ("CorvaneHIDDevice") and the hot-plug widget
+ * ("CorvaneDeviceNotificationWidget") and reaches them only by meta-object
+ * names. The slots are connected by object name ("on_<sender>_<signal>"), so
+ * every sender is named and parented before the form is set up. The global
+ * configuration is loaded on a worker thread; only once its duty tables are
+ * in place is the device manager asked to connect a controller.
+ *
+ * Without the plug-in the window still opens, with its device controls
+ * disabled, after one warning box.
+ */
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    /// @p sharedMemory is the instance marker (may be null); kept for the window's life.
+    explicit MainWindow(QSharedPointer<QSharedMemory> sharedMemory, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+protected slots:
+    void on_horizontalSliderFanG1_valueChanged(int value);
+    void on_horizontalSliderFanG2_valueChanged(int value);
+    void on_pushButtonSave_clicked();
+    void on_checkBoxAutoStartFan_clicked(bool checked);
+    void on_checkBoxAutoStartLED_clicked(bool checked);
+    void on_autoFanSpeedTimer_timeout();
+    void on_pushButtonAutoFan_clicked(bool checked);
+    void on_pushButtonManFan_clicked(bool checked);
+    void on_checkBoxHibernateFan_clicked(bool checked);
+    void on_checkBoxHibernateLED_clicked(bool checked);
+    void on_pushButtonMainLogo_clicked();
+    void on_pushButtonDustFan_clicked();
+    void on_buttonGroupSolidLED_buttonClicked(int id);
+    void on_buttonGroupBreathLED_buttonClicked(int id);
+    void on_pushButtonLedCyc_clicked();
+    void on_horizontalSliderLEDPower_valueChanged(int value);
+    void on_utilitiesButtonGroup_buttonClicked(QAbstractButton *button);
+    /**
+     * Applies the loaded configuration. An unverified one ends the process
+     * with exit code -2 after an "Error" box; otherwise the duty tables go
+     * into both processors and, with the plug-in bound, the device manager is
+     * asked to connect.
+     */
+    void on_coprocessor_initGlobalConfig(QVariant conf, bool isVerified);
+    void on_device_supportedDeviceOpened(QString devPath, QObject *deviceAdapter);
+    void on_device_supportedDeviceClosed(QString devPath, QObject *deviceAdapter);
+    void on_device_devicePowerChanged(float v);
+    void on_trayIcon_activated(QSystemTrayIcon::ActivationReason reason);
+    void on_monitorShowTimer_timeout();
+
+public slots:
+    /// Writes (or removes) the log-in auto-start entry; true on success.
+    bool enableAutoStart(bool enable);
+
+private:
+    void nameTimersAndGroups();
+    void bindPlugin();
+    void warnPluginMissing();
+    void createTrayIcon();
+    void setUpFanControls();
+    void setUpLedButtonGroups();
+    void setUpTrayMenu();
+    void setUpModeButtonGroup();
+    void applyUserSettings();
+    void startConfigurationLoad();
+    void setUpFanAnimations();
+    void buildUtilitiesPanel();
+    bool isAutoStartEnabled() const;
+
+    void setDeviceControlsEnabled(bool enabled);
+    void showDuty(QLabel *label, int duty);
+    std::array<RotationLabel *, 4> bladeLabels() const;
+    void stopConfigurationThread();
+
+    friend class MainWindowTest;
+
+    QObject *device = nullptr;
+    QObject *notificationWidget = nullptr;
+    QObject *deviceAdapter = nullptr;
+    Ui::MainWindow *ui;
+    QButtonGroup *buttonGroupSolidLED;
+    QButtonGroup *buttonGroupBreathLED;
+    QSharedPointer<QTimer> autoFanSpeedTimer;
+    QSharedPointer<QTimer> monitorShowTimer;
+    CpuLoadSampler cpuLoadSampler;
+    QSystemTrayIcon *trayIcon = nullptr;
+    QMenu *trayMenu = nullptr;
+    FanDutyProcessor *activeProcessor = nullptr;
+    std::array<FanDutyProcessor, 2> fanDutyProcessors;
+    std::array<QPropertyAnimation, 4> fanAnimations;
+    QSharedPointer<QSharedMemory> sharedMemory;
+    QButtonGroup *utilitiesButtonGroup;
+    QThread *coprocessorThread;
+    MainWindowCoProcessor *coprocessor;
+};

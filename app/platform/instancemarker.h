@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QSharedMemory>
+#include <QSharedPointer>
+#include <QString>
+
+/**
+ * The single-instance marker: an 8-byte shared memory segment that the first
+ * instance of the program creates and that later launches use to ask it to
+ * show its window.
+ *
+ * Byte 0 is 'A' once the first instance has set the segment up; byte 1 is the
+ * show request, 'H' for none and 'S' when a later launch asks for the window;
+ * bytes 2 to 7 are 0. Every access to the bytes happens between the segment's
+ * own cross-process lock() and unlock().
+ */
+class InstanceMarker final
+{
+public:
+    static constexpr int Size = 8;
+    static constexpr char Present = 'A';
+    static constexpr char NoRequest = 'H';
+    static constexpr char ShowRequest = 'S';
+
+    /// The key every instance uses.
+    static QString key();
+
+    /// A marker object for key(), not attached yet.
+    static QSharedPointer<QSharedMemory> make();
+
+    /**
+     * The first-instance test. When no live instance holds the segment, creates
+     * and sets it up and returns true: this process is the first instance.
+     * Otherwise attaches and, if the segment carries the presence mark, leaves
+     * a show request; returns false. A segment left behind by an instance that
+     * died without detaching is removed first, so a crash never locks later
+     * launches out.
+     */
+    static bool claim(QSharedMemory &marker);
+
+    /// Takes a pending show request (byte 1 back to 'H'); true when there was one.
+    static bool takeShowRequest(QSharedMemory &marker);
+};

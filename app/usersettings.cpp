@@ -1,0 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "usersettings.h"
+
+std::unique_ptr<QSettings> UserSettings::open()
+{
+    return std::make_unique<QSettings>(QSettings::UserScope, QLatin1String(Organisation),
+                                       QLatin1String(Application));
+}

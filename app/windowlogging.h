@@ -1,0 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QLoggingCategory>
+
+// e.g. QT_LOGGING_RULES="corvane.app.window.debug=true"
+Q_DECLARE_LOGGING_CATEGORY(lcWindow)
