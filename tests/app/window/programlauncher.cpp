@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "programlauncher.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+const char *const Folders[][2] = {
+    {"HOME", "home"},
+    {"XDG_CONFIG_HOME", "config"},
+    {"XDG_RUNTIME_DIR", "runtime"},
+    {"TMPDIR", "tmp"},
+};
+
+} // namespace
+
+ProgramLauncher::ProgramLauncher()
+{
+    for (const auto &folder : Folders)
+        QDir().mkpath(path(QLatin1String(folder[1])));
+    QFile::setPermissions(path(QStringLiteral("runtime")), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+void ProgramLauncher::isolate() const
+{
+    qputenv("TMPDIR", QFile::encodeName(path(QStringLiteral("tmp"))));
+}
+
+std::unique_ptr<QProcess> ProgramLauncher::start(const QString &program, const QProcessEnvironment &extra) const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const auto &folder : Folders)
+        environment.insert(QLatin1String(folder[0]), path(QLatin1String(folder[1])));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("CORVANE_SIM_DEVICES"), QStringLiteral("v2000"));
+    environment.insert(extra);
+
+    auto process = std::make_unique<QProcess>();
+    process->setProcessEnvironment(environment);
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setWorkingDirectory(path(QStringLiteral("home")));
+    process->start(program, QStringList());
+    return process;
+}

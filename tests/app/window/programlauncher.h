@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+/**
+ * Starts real processes of the program in a sandbox of their own: home,
+ * configuration, runtime and temporary folders inside one temporary
+ * directory. The temporary folder also decides which instance marker the
+ * processes meet, so a suite never meets a program that runs elsewhere;
+ * isolate() lets the test process itself see the same marker.
+ */
+class ProgramLauncher final
+{
+public:
+    ProgramLauncher();
+
+    bool isValid() const { return m_root.isValid(); }
+    QString path(const QString &name) const { return m_root.filePath(name); }
+
+    /// Points this process's temporary folder at the sandbox's.
+    void isolate() const;
+
+    /// Starts @p program with the sandbox environment plus @p extra.
+    std::unique_ptr<QProcess> start(const QString &program,
+                                    const QProcessEnvironment &extra = QProcessEnvironment()) const;
+
+private:
+    QTemporaryDir m_root;
+};

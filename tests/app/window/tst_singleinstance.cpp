@@ -1,0 +1,166 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Real processes of the built program (the simulated build), offscreen, and
+// the instance marker they share.
+#include "platform/instancemarker.h"
+#include "programlauncher.h"
+
+#include <QElapsedTimer>
+#include <QSharedMemory>
+#include <QTest>
+
+#include <optional>
+#include <vector>
+
+namespace {
+
+constexpr int StartTimeoutMs = 30000;
+constexpr int LaterInstanceExitCode = 255;   // -1 as the parent sees it
+
+const QString Program = QStringLiteral(CORVANE_SIM_PROGRAM);
+
+QByteArray markerOf(char presence, char request)
+{
+    QByteArray bytes(InstanceMarker::Size, '\0');
+    bytes[0] = presence;
+    bytes[1] = request;
+    return bytes;
+}
+
+} // namespace
+
+class SingleInstanceTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void laterLaunchesLeaveOneShowRequest();
+    void segmentWithoutPresenceMarkIsLeftAlone_data();
+    void segmentWithoutPresenceMarkIsLeftAlone();
+    void killedFirstInstanceDoesNotLockOut();
+
+private:
+    /// The marker's bytes as another process sees them; nothing when there is no segment.
+    static std::optional<QByteArray> readMarker();
+    std::unique_ptr<QProcess> startFirstInstance();
+    void runLaterInstance();
+
+    ProgramLauncher m_launcher;
+    std::vector<std::unique_ptr<QProcess>> m_running;
+};
+
+void SingleInstanceTest::initTestCase()
+{
+    QVERIFY(m_launcher.isValid());
+    QVERIFY2(QFile::exists(Program), qPrintable(Program));
+    m_launcher.isolate();
+}
+
+void SingleInstanceTest::cleanup()
+{
+    for (auto &process : m_running) {
+        process->kill();
+        process->waitForFinished();
+    }
+    m_running.clear();
+    // Killed instances leave their segment behind; attaching and detaching
+    // removes it, as a new launch would.
+    QSharedMemory stale(InstanceMarker::key());
+    if (stale.attach())
+        stale.detach();
+}
+
+// Reading attaches for a moment, which keeps a live segment alive but would
+// remove a stale one: only call it while some instance is known to run.
+std::optional<QByteArray> SingleInstanceTest::readMarker()
+{
+    QSharedMemory marker(InstanceMarker::key());
+    if (!marker.attach(QSharedMemory::ReadOnly))
+        return std::nullopt;
+    marker.lock();
+    const QByteArray bytes(static_cast<const char *>(marker.constData()), InstanceMarker::Size);
+    marker.unlock();
+    return bytes;
+}
+
+std::unique_ptr<QProcess> SingleInstanceTest::startFirstInstance()
+{
+    auto process = m_launcher.start(Program);
+    if (!process->waitForStarted())
+        return nullptr;
+    QElapsedTimer clock;
+    clock.start();
+    while (readMarker() != markerOf('A', 'H') && clock.elapsed() < StartTimeoutMs
+           && process->state() == QProcess::Running) {
+        QTest::qWait(50);
+    }
+    return process;
+}
+
+void SingleInstanceTest::runLaterInstance()
+{
+    const auto later = m_launcher.start(Program);
+    QVERIFY(later->waitForFinished(StartTimeoutMs));
+    QCOMPARE(later->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(later->exitCode(), LaterInstanceExitCode);
+}
+
+void SingleInstanceTest::laterLaunchesLeaveOneShowRequest()
+{
+    m_running.push_back(startFirstInstance());
+    QProcess *first = m_running.back().get();
+    QVERIFY(first);
+    QCOMPARE(readMarker(), markerOf('A', 'H'));
+
+    runLaterInstance();
+    QCOMPARE(readMarker(), markerOf('A', 'S'));
+    runLaterInstance();
+    QCOMPARE(readMarker(), markerOf('A', 'S'));
+    QCOMPARE(first->state(), QProcess::Running);
+}
+
+void SingleInstanceTest::segmentWithoutPresenceMarkIsLeftAlone_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("all zero") << QByteArray(InstanceMarker::Size, '\0');
+    QTest::newRow("another mark") << markerOf('X', 'H');
+    QTest::newRow("lower-case mark") << markerOf('a', 'H');
+}
+
+void SingleInstanceTest::segmentWithoutPresenceMarkIsLeftAlone()
+{
+    QFETCH(QByteArray, bytes);
+    QSharedMemory foreign(InstanceMarker::key());
+    QVERIFY2(foreign.create(InstanceMarker::Size), qPrintable(foreign.errorString()));
+    foreign.lock();
+    memcpy(foreign.data(), bytes.constData(), size_t(bytes.size()));
+    foreign.unlock();
+
+    runLaterInstance();
+    QCOMPARE(readMarker(), bytes);
+}
+
+// A first instance that dies without detaching leaves its segment behind;
+// the next launch must clean it up and become the first instance itself.
+void SingleInstanceTest::killedFirstInstanceDoesNotLockOut()
+{
+    auto crashed = startFirstInstance();
+    QVERIFY(crashed);
+    runLaterInstance();
+    QCOMPARE(readMarker(), markerOf('A', 'S'));
+    crashed->kill();
+    QVERIFY(crashed->waitForFinished());
+
+    m_running.push_back(m_launcher.start(Program));
+    QProcess *next = m_running.back().get();
+    QVERIFY(next->waitForStarted());
+    // A later instance ends at once; the first one keeps running.
+    QVERIFY(!next->waitForFinished(5000));
+    QCOMPARE(readMarker(), markerOf('A', 'H'));
+    runLaterInstance();
+    QCOMPARE(readMarker(), markerOf('A', 'S'));
+}
+
+QTEST_GUILESS_MAIN(SingleInstanceTest)
+#include "tst_singleinstance.moc"
