@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "programlauncher.h"
 
+#include "platform/instancemarker.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -25,6 +27,13 @@ ProgramLauncher::ProgramLauncher()
 void ProgramLauncher::isolate() const
 {
     qputenv("TMPDIR", QFile::encodeName(path(QStringLiteral("tmp"))));
+}
+
+void ProgramLauncher::removeStaleMarker()
+{
+    QSharedMemory stale(InstanceMarker::key());
+    if (stale.attach())
+        stale.detach();
 }
 
 std::unique_ptr<QProcess> ProgramLauncher::start(const QString &program, const QProcessEnvironment &extra) const

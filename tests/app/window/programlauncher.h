@@ -26,6 +26,12 @@ public:
     /// Points this process's temporary folder at the sandbox's.
     void isolate() const;
 
+    /**
+     * Removes the marker segment that killed or exit()ed instances leave
+     * behind, as the next launch would; needs isolate().
+     */
+    static void removeStaleMarker();
+
     /// Starts @p program with the sandbox environment plus @p extra.
     std::unique_ptr<QProcess> start(const QString &program,
                                     const QProcessEnvironment &extra = QProcessEnvironment()) const;

@@ -39,6 +39,7 @@ class ConfigurationErrorTest : public QObject
 
 private slots:
     void initTestCase();
+    void cleanup();
     void cleanupTestCase();
     void unverifiedConfigurationEndsTheProgram_data();
     void unverifiedConfigurationEndsTheProgram();
@@ -63,6 +64,7 @@ void ConfigurationErrorTest::initTestCase()
         QSKIP("needs Xvfb and xdotool");
     }
     QVERIFY(m_launcher.isValid());
+    m_launcher.isolate();
     m_xserver.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
                                              QStringLiteral("-screen"), QStringLiteral("0"),
                                              QStringLiteral("1024x768x24"), QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
@@ -74,6 +76,11 @@ void ConfigurationErrorTest::initTestCase()
         m_xserver.waitForReadyRead(100);
     m_display = QLatin1Char(':') + QString::fromLatin1(m_xserver.readLine()).trimmed();
     QVERIFY2(m_display.size() > 1, "Xvfb gave no display number");
+}
+
+void ConfigurationErrorTest::cleanup()
+{
+    ProgramLauncher::removeStaleMarker();
 }
 
 void ConfigurationErrorTest::cleanupTestCase()

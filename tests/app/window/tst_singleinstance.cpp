@@ -64,11 +64,7 @@ void SingleInstanceTest::cleanup()
         process->waitForFinished();
     }
     m_running.clear();
-    // Killed instances leave their segment behind; attaching and detaching
-    // removes it, as a new launch would.
-    QSharedMemory stale(InstanceMarker::key());
-    if (stale.attach())
-        stale.detach();
+    ProgramLauncher::removeStaleMarker();
 }
 
 // Reading attaches for a moment, which keeps a live segment alive but would
