@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSystemSemaphore>
 
 namespace {
 
@@ -34,6 +35,9 @@ void ProgramLauncher::removeStaleMarker()
     QSharedMemory stale(InstanceMarker::key());
     if (stale.attach())
         stale.detach();
+    // The segment's lock is a semaphore that a killed process leaves behind
+    // too; one made in Create mode is removed again when it goes.
+    QSystemSemaphore lock(InstanceMarker::key(), 1, QSystemSemaphore::Create);
 }
 
 std::unique_ptr<QProcess> ProgramLauncher::start(const QString &program, const QProcessEnvironment &extra) const
