@@ -1,0 +1,337 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "corvanedevicenotificationwidget.h"
+#include "corvanehiddevice.h"
+#include "corvanehiddriver.h"
+#include "hotplugtestkit.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+using CorvaneSim::Bus;
+using namespace HotplugTestKit;
+
+namespace {
+
+constexpr quint32 SupportedId = quint32(VendorId) << 16 | ProductId;
+constexpr quint32 OtherProductId = SupportedId + 1;
+
+} // namespace
+
+class TestCorvaneHIDDevice : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void startsIdleWithOneDriverPerProtocol();
+    void arrivalOpensWithFirstAcceptingProtocol_data();
+    void arrivalOpensWithFirstAcceptingProtocol();
+    void arrivalIgnored_data();
+    void arrivalIgnored();
+    void removal_data();
+    void removal();
+    void secondControllerIgnoredWhileConnected();
+    void replugReusesTheDriver_data();
+    void replugReusesTheDriver();
+    void tryConnectOpensFirstThatOpens_data();
+    void tryConnectOpensFirstThatOpens();
+    void tryConnectEmitsNothing_data();
+    void tryConnectEmitsNothing();
+    void nullMonitorKeepsTheEarlierOne();
+    void monitorServesOneManager();
+
+private:
+    /// Hot-plug wired as the program wires it, for the controller's id.
+    void watch(CorvaneHIDDevice *target);
+    int driverIndex(const QVariant &device) const;
+    void addIds(const QList<quint32> &ids);
+
+    std::unique_ptr<CorvaneDeviceNotificationWidget> widget;
+    std::unique_ptr<CorvaneHIDDevice> manager;
+    std::unique_ptr<QSignalSpy> opened;
+    std::unique_ptr<QSignalSpy> closed;
+};
+
+void TestCorvaneHIDDevice::init()
+{
+    Bus::instance().reset();
+    widget = std::make_unique<CorvaneDeviceNotificationWidget>();
+    manager = std::make_unique<CorvaneHIDDevice>();
+    opened = std::make_unique<QSignalSpy>(manager.get(), &CorvaneHIDDevice::supportedDeviceOpened);
+    closed = std::make_unique<QSignalSpy>(manager.get(), &CorvaneHIDDevice::supportedDeviceClosed);
+}
+
+void TestCorvaneHIDDevice::cleanup()
+{
+    opened.reset();
+    closed.reset();
+    manager.reset();
+    widget.reset();
+}
+
+void TestCorvaneHIDDevice::watch(CorvaneHIDDevice *target)
+{
+    widget->registerDeviceNotification();
+    target->setMonitorWidget(widget.get());
+    target->addSupportedDeviceID(VendorId, ProductId);
+}
+
+int TestCorvaneHIDDevice::driverIndex(const QVariant &device) const
+{
+    return manager->drivers().indexOf(qobject_cast<CorvaneHIDDriver *>(device.value<QObject *>()));
+}
+
+void TestCorvaneHIDDevice::addIds(const QList<quint32> &ids)
+{
+    for (const quint32 id : ids)
+        manager->addSupportedDeviceID(ushort(id >> 16), ushort(id));
+}
+
+void TestCorvaneHIDDevice::startsIdleWithOneDriverPerProtocol()
+{
+    QCOMPARE(manager->currentIndex(), -1);
+    QVERIFY(manager->supportedIds().isEmpty());
+    const char *const protocols[] = {"CorvaneHIDProtocolv1100", "CorvaneHIDProtocolv2000"};
+    QCOMPARE(manager->drivers().size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        CorvaneHIDDriver *driver = manager->drivers().at(i);
+        QCOMPARE(driver->parent(), manager.get());
+        QStringList children;
+        for (const QObject *child : driver->children())
+            children << QLatin1String(child->metaObject()->className());
+        QVERIFY2(children.contains(QLatin1String(protocols[i])), qPrintable(children.join(' ')));
+    }
+    // Duplicates and odd ids are kept as given, in order.
+    addIds({SupportedId, SupportedId, 0xffff0000u});
+    QCOMPARE(manager->supportedIds(), (QList<quint32>{SupportedId, SupportedId, 0xffff0000u}));
+}
+
+void TestCorvaneHIDDevice::arrivalOpensWithFirstAcceptingProtocol_data()
+{
+    QTest::addColumn<QString>("controller");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("driver");
+    QTest::addColumn<QStringList>("firstExchanges");
+
+    // v1100's probe always comes first; a v2000 controller fails it and is probed again.
+    QTest::newRow("v1100") << "v1100" << "sim:1:0" << 0 << QStringList{"sim:1:0 get:1"};
+    QTest::newRow("v2000") << "v2000" << "sim:1:0" << 1 << QStringList{"sim:1:0 get:1", "sim:1:0 get:1"};
+    QTest::newRow("answering interface last") << "v2000,interfaces=3,primary=2" << "sim:1:2" << 1
+        << QStringList{"sim:1:0 get-failed:1", "sim:1:0 get-failed:1", "sim:1:1 get-failed:1",
+                       "sim:1:1 get-failed:1", "sim:1:2 get:1", "sim:1:2 get:1"};
+    QTest::newRow("answering interface first") << "v1100,interfaces=2" << "sim:1:0" << 0
+        << QStringList{"sim:1:0 get:1"};
+}
+
+void TestCorvaneHIDDevice::arrivalOpensWithFirstAcceptingProtocol()
+{
+    QFETCH(QString, controller);
+    QFETCH(QString, path);
+    QFETCH(int, driver);
+    QFETCH(QStringList, firstExchanges);
+
+    watch(manager.get());
+    plug(controller);
+
+    QCOMPARE(opened->count(), 1);
+    QCOMPARE(opened->at(0).at(0).toString(), path);
+    QCOMPARE(driverIndex(opened->at(0).at(1)), driver);
+    QCOMPARE(manager->currentIndex(), driver);
+    QCOMPARE(exchanges().mid(0, firstExchanges.size()), firstExchanges);
+}
+
+void TestCorvaneHIDDevice::arrivalIgnored_data()
+{
+    QTest::addColumn<QString>("controller");
+    QTest::addColumn<QStringList>("expectedExchanges");
+
+    QTest::newRow("other vendor") << "v2000,vid=0x2a0f" << QStringList();
+    QTest::newRow("other product") << "v2000,pid=0x1001" << QStringList();
+    QTest::newRow("no protocol accepts") << "v2000,fw=0x1000" << QStringList{"sim:1:0 get:1", "sim:1:0 get:1"};
+}
+
+void TestCorvaneHIDDevice::arrivalIgnored()
+{
+    QFETCH(QString, controller);
+    QFETCH(QStringList, expectedExchanges);
+
+    watch(manager.get());
+    plug(controller);
+
+    QCOMPARE(opened->count(), 0);
+    QCOMPARE(manager->currentIndex(), -1);
+    QCOMPARE(exchanges(), expectedExchanges);
+}
+
+void TestCorvaneHIDDevice::removal_data()
+{
+    QTest::addColumn<QString>("removedPath");
+    QTest::addColumn<bool>("closes");
+
+    QTest::newRow("same path") << "sim:1:0" << true;
+    QTest::newRow("other letter case") << "SIM:1:0" << true;
+    QTest::newRow("other interface") << "sim:1:1" << false;
+    QTest::newRow("other controller") << "sim:2:0" << false;
+}
+
+void TestCorvaneHIDDevice::removal()
+{
+    QFETCH(QString, removedPath);
+    QFETCH(bool, closes);
+
+    watch(manager.get());
+    plug(QStringLiteral("v2000,interfaces=2"));
+    QCOMPARE(opened->count(), 1);
+
+    widget->handleDeviceEvent(QStringLiteral("hidraw"), QStringLiteral("remove"), removedPath);
+
+    QCOMPARE(closed->count(), closes ? 1 : 0);
+    QCOMPARE(manager->currentIndex(), closes ? -1 : 1);
+    if (closes) {
+        QCOMPARE(closed->at(0).at(0).toString(), removedPath);
+        QCOMPARE(closed->at(0).at(1).value<QObject *>(), opened->at(0).at(1).value<QObject *>());
+    }
+}
+
+void TestCorvaneHIDDevice::secondControllerIgnoredWhileConnected()
+{
+    watch(manager.get());
+    plug(QStringLiteral("v2000;v1100"));
+    QCOMPARE(opened->count(), 1);
+    QVERIFY(!exchanges().join('\n').contains(simPath(2)));
+
+    Bus::instance().unplug(2);
+    QCOMPARE(closed->count(), 0);
+
+    // Arrives while the first is still there, so it waits for the next try.
+    plug(QStringLiteral("v1100"));
+    Bus::instance().unplug(1);
+    QCOMPARE(closed->count(), 1);
+    QCOMPARE(opened->count(), 1);
+
+    manager->tryConnectSupportedDevice();
+    QCOMPARE(opened->count(), 2);
+    QCOMPARE(opened->at(1).at(0).toString(), simPath(3));
+    QCOMPARE(driverIndex(opened->at(1).at(1)), 0);
+}
+
+void TestCorvaneHIDDevice::replugReusesTheDriver_data()
+{
+    QTest::addColumn<QString>("controller");
+    QTest::newRow("v1100") << "v1100";
+    QTest::newRow("v2000") << "v2000";
+}
+
+void TestCorvaneHIDDevice::replugReusesTheDriver()
+{
+    QFETCH(QString, controller);
+
+    watch(manager.get());
+    plug(controller);
+    Bus::instance().unplug(1);
+    plug(controller);
+
+    QCOMPARE(opened->count(), 2);
+    QCOMPARE(closed->count(), 1);
+    QCOMPARE(closed->at(0).at(0).toString(), simPath(1));
+    QCOMPARE(opened->at(1).at(0).toString(), simPath(2));
+    QObject *first = opened->at(0).at(1).value<QObject *>();
+    QCOMPARE(closed->at(0).at(1).value<QObject *>(), first);
+    QCOMPARE(opened->at(1).at(1).value<QObject *>(), first);
+}
+
+void TestCorvaneHIDDevice::tryConnectOpensFirstThatOpens_data()
+{
+    QTest::addColumn<QList<quint32>>("ids");
+    QTest::addColumn<QString>("present");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("driver");
+
+    QTest::newRow("v2000") << QList<quint32>{SupportedId} << "v2000" << "sim:1:0" << 1;
+    QTest::newRow("v1100") << QList<quint32>{SupportedId} << "v1100" << "sim:1:0" << 0;
+    QTest::newRow("rejected, then one that opens")
+        << QList<quint32>{SupportedId} << "v2000,fw=0x1000;v1100;v2000" << "sim:2:0" << 0;
+    QTest::newRow("second id") << QList<quint32>{OtherProductId, SupportedId}
+                               << "v2000,pid=0x1001,fw=0x1000;v2000" << "sim:2:0" << 1;
+    QTest::newRow("ids in order") << QList<quint32>{SupportedId, OtherProductId}
+                                  << "v2000,pid=0x1001;v1100" << "sim:2:0" << 0;
+}
+
+void TestCorvaneHIDDevice::tryConnectOpensFirstThatOpens()
+{
+    QFETCH(QList<quint32>, ids);
+    QFETCH(QString, present);
+    QFETCH(QString, path);
+    QFETCH(int, driver);
+
+    plug(present);
+    addIds(ids);
+    manager->tryConnectSupportedDevice();
+
+    QCOMPARE(opened->count(), 1);
+    QCOMPARE(opened->at(0).at(0).toString(), path);
+    QCOMPARE(driverIndex(opened->at(0).at(1)), driver);
+    const QStringList before = exchanges();
+    QVERIFY2(!before.join('\n').contains(simPath(3)), "walked on past the opened controller");
+
+    // Already connected: nothing is probed again.
+    manager->tryConnectSupportedDevice();
+    QCOMPARE(opened->count(), 1);
+    QCOMPARE(exchanges(), before);
+}
+
+void TestCorvaneHIDDevice::tryConnectEmitsNothing_data()
+{
+    QTest::addColumn<QList<quint32>>("ids");
+    QTest::addColumn<QString>("present");
+    QTest::addColumn<int>("probes");
+
+    QTest::newRow("no ids") << QList<quint32>() << "v2000" << 0;
+    QTest::newRow("no device") << QList<quint32>{SupportedId} << "" << 0;
+    QTest::newRow("other id") << QList<quint32>{OtherProductId} << "v2000" << 0;
+    // Both protocols probe once per enumeration.
+    QTest::newRow("rejected") << QList<quint32>{SupportedId} << "v2000,fw=0x1000" << 2;
+    QTest::newRow("same id twice") << QList<quint32>{SupportedId, SupportedId} << "v2000,fw=0x1000" << 4;
+}
+
+void TestCorvaneHIDDevice::tryConnectEmitsNothing()
+{
+    QFETCH(QList<quint32>, ids);
+    QFETCH(QString, present);
+    QFETCH(int, probes);
+
+    plug(present);
+    addIds(ids);
+    manager->tryConnectSupportedDevice();
+
+    QCOMPARE(opened->count(), 0);
+    QCOMPARE(manager->currentIndex(), -1);
+    QCOMPARE(probeGets(), probes);
+    QCOMPARE(manager->supportedIds(), ids);
+}
+
+void TestCorvaneHIDDevice::nullMonitorKeepsTheEarlierOne()
+{
+    watch(manager.get());
+    manager->setMonitorWidget(nullptr);
+    plug(QStringLiteral("v2000"));
+    QCOMPARE(opened->count(), 1);
+}
+
+void TestCorvaneHIDDevice::monitorServesOneManager()
+{
+    CorvaneHIDDevice other;
+    QSignalSpy otherOpened(&other, &CorvaneHIDDevice::supportedDeviceOpened);
+    watch(manager.get());
+    watch(&other);
+
+    plug(QStringLiteral("v2000"));
+    QCOMPARE(otherOpened.count(), 1);
+    QCOMPARE(opened->count(), 0);
+}
+
+QTEST_MAIN(TestCorvaneHIDDevice)
+#include "tst_corvanehiddevice.moc"

@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The shipped plug-in in a process that carries no simulator, so that every
+// HID call it makes must be resolved by the system's hidapi.
+#include <QCoreApplication>
+#include <QGenericPlugin>
+#include <QPluginLoader>
+#include <QTest>
+
+#include <link.h>
+
+#include <memory>
+
+namespace {
+
+QStringList loadedLibraries()
+{
+    QStringList names;
+    dl_iterate_phdr(
+        [](dl_phdr_info *info, size_t, void *data) {
+            static_cast<QStringList *>(data)->append(QString::fromLocal8Bit(info->dlpi_name));
+            return 0;
+        },
+        &names);
+    return names;
+}
+
+} // namespace
+
+class TestShippedPlugin : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void loadsAgainstSystemHidapi();
+};
+
+void TestShippedPlugin::loadsAgainstSystemHidapi()
+{
+    QPluginLoader loader(QStringLiteral(CORVANE_PLUGIN_FILE));
+    loader.setLoadHints(QLibrary::ResolveAllSymbolsHint);
+    QVERIFY2(loader.load(), qPrintable(loader.errorString()));
+    const QString libraries = loadedLibraries().join('\n');
+    QVERIFY2(libraries.contains(QLatin1String("libhidapi-hidraw")), qPrintable(libraries));
+    QVERIFY2(!libraries.contains(QLatin1String("corvane-hidsim")), qPrintable(libraries));
+
+    auto *plugin = qobject_cast<QGenericPlugin *>(loader.instance());
+    QVERIFY(plugin);
+    const std::unique_ptr<QObject> manager(plugin->create(QStringLiteral("CorvaneHIDDevice"), QString()));
+    const std::unique_ptr<QObject> widget(plugin->create(QStringLiteral("CorvaneDeviceNotificationWidget"), QString()));
+    QVERIFY(manager && widget);
+    QCOMPARE(manager->metaObject()->className(), "CorvaneHIDDevice");
+    QCOMPARE(widget->metaObject()->className(), "CorvaneDeviceNotificationWidget");
+
+    // A sandbox may refuse the udev monitor; the widget must then carry on
+    // without hot-plug. Whatever controller is present may or may not open.
+    QVERIFY(QMetaObject::invokeMethod(widget.get(), "registerDeviceNotification"));
+    QVERIFY(QMetaObject::invokeMethod(manager.get(), "setMonitorWidget", Q_ARG(QObject *, widget.get())));
+    QVERIFY(QMetaObject::invokeMethod(manager.get(), "addSupportedDeviceID", Q_ARG(quint16, 0x2a0e),
+                                      Q_ARG(quint16, 0x1000)));
+    QVERIFY(QMetaObject::invokeMethod(manager.get(), "tryConnectSupportedDevice"));
+    QVERIFY(QMetaObject::invokeMethod(widget.get(), "registerDeviceNotification"));
+    QCoreApplication::processEvents();
+    QVERIFY(QMetaObject::invokeMethod(widget.get(), "unregisterDeviceNotification"));
+}
+
+QTEST_MAIN(TestShippedPlugin)
+#include "tst_shippedplugin.moc"
