@@ -29,7 +29,7 @@ corvane_add_program(corvane-control-sim ${CMAKE_BINARY_DIR}/sim)
 # The program expects its folder whole (plug-in, configuration, splash and
 # utilities beside it), so it is installed into a folder of its own and the
 # command on the PATH is a symbolic link to it.
-set(CORVANE_PROGRAM_DIR ${CMAKE_INSTALL_LIBDIR}/corvane-control)
+set(CORVANE_PROGRAM_DIR ${CORVANE_INSTALL_DIR})
 install(TARGETS corvane-control RUNTIME DESTINATION ${CORVANE_PROGRAM_DIR})
 install(CODE "
   set(link \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/corvane-control\")
