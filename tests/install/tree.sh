@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# tree.sh <stage dir> <expected list> <libdir>
+# The staged install holds exactly the expected files, its command on the
+# PATH is a relative link to the program, and the installed binaries find
+# all their libraries on the system, with no path into the build tree.
+set -euo pipefail
+stage=$1 expected=$2 libdir=$3
+. "$(dirname "$0")/common.sh"
+prefix=$stage/usr
+program=$prefix/$libdir/corvane-control/corvane-control
+
+diff -u <(sed -e '/^#/d' -e "s|@LIBDIR@|$libdir|" -e 's|^|usr/|' "$expected" | LC_ALL=C sort) \
+        <(cd "$stage" && find . -mindepth 1 ! -type d | sed 's|^\./||' | LC_ALL=C sort) \
+    || fail "the install differs from $expected (-: expected, +: installed)"
+
+link=$prefix/bin/corvane-control
+[ -L "$link" ] || fail "$link is not a symbolic link"
+case $(readlink "$link") in
+    /*) fail "$link is absolute: it would point outside a DESTDIR or package" ;;
+esac
+[ "$(readlink -f "$link")" = "$(readlink -f "$program")" ] || fail "$link does not lead to $program"
+[ -x "$program" ] || fail "$program is not executable"
+
+for binary in "$program" "$prefix/$libdir/corvane-control/generic/libcvhidprt_qt5.so"; do
+    if readelf -d "$binary" | grep -E '\((RPATH|RUNPATH)\)'; then
+        fail "$binary keeps a library search path"
+    fi
+    if env -u LD_LIBRARY_PATH ldd "$binary" | grep 'not found'; then
+        fail "$binary needs libraries the system does not have"
+    fi
+done
+echo "install tree as expected"
