@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "deviceidentity.h"
 #include "globalconfig.h"
 #include "mainwindowcoprocessor.h"
 #include "platform/autostartentry.h"
@@ -12,12 +13,17 @@
 #include "windowlogging.h"
 
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QGenericPluginFactory>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QSignalBlocker>
 #include <QThread>
+#include <QUrl>
+#include <QWindowStateChangeEvent>
 
 #include <cstdlib>
 
@@ -28,6 +34,13 @@ constexpr quint16 SupportedProductId = 0x1000;
 constexpr int AutoFanSpeedIntervalMs = 5000;
 constexpr int MonitorShowIntervalMs = 1000;
 constexpr int LedColourCount = 14;
+constexpr int FansPerGroup = 2;
+constexpr int G1FirstFan = 0;
+constexpr int G2FirstFan = 2;
+constexpr int BoostLeadMs = 10;
+constexpr int LevelDelayMs = 10;
+constexpr int BoostedLevelDelayMs = 1000;
+constexpr float LowestPoweredVolts = 9.0f;
 
 } // namespace
 
@@ -38,6 +51,7 @@ MainWindow::MainWindow(QSharedPointer<QSharedMemory> sharedMemory, QWidget *pare
       buttonGroupBreathLED(new QButtonGroup(this)),
       autoFanSpeedTimer(new QTimer(this)),
       monitorShowTimer(new QTimer(this)),
+      bladeSpinner({&fanAnimations[0], &fanAnimations[3], &fanAnimations[1], &fanAnimations[2]}, this),
       sharedMemory(std::move(sharedMemory)),
       utilitiesButtonGroup(new QButtonGroup(this)),
       coprocessorThread(new QThread(this)),
@@ -258,18 +272,268 @@ void MainWindow::on_coprocessor_initGlobalConfig(QVariant conf, bool isVerified)
 void MainWindow::on_device_supportedDeviceOpened(QString devPath, QObject *driver)
 {
     Q_UNUSED(devPath)
+    if (!driver)
+        return;
     deviceAdapter = driver;
     ui->labelCvDeviceStatus->setText(tr("Connected"));
+    const DeviceIdentity identity = DeviceIdentity::fromDriver(*driver);
+    activeProcessor = &fanDutyProcessors[identity.usesFirstDutyTables() ? 0 : 1];
+    ui->checkBoxHibernateFan->setEnabled(identity.canHibernate());
+    ui->checkBoxHibernateLED->setEnabled(identity.canHibernate());
+    activeProcessor->setDevice(driver);
+    ui->labelCorvaneModel->setText(tr("%1  [%2]").arg(identity.modelText(), identity.firmwareText()));
+    ui->lineEditCvDeviceSN->setText(identity.serialText());
+    // Unique: a driver that comes back without a close in between still reaches the window once per emission.
+    connect(driver, SIGNAL(devicePowerChanged(float)), this, SLOT(on_device_devicePowerChanged(float)),
+            Qt::UniqueConnection);
+    loadFanSlider(ui->horizontalSliderFanG1, G1FirstFan);
+    loadFanSlider(ui->horizontalSliderFanG2, G2FirstFan);
+    showDuty(ui->labelFanDutyG1, activeProcessor->currentDuty(G1FirstFan));
+    showDuty(ui->labelFanDutyG2, activeProcessor->currentDuty(G2FirstFan));
+    spinGroup(G1FirstFan, ui->horizontalSliderFanG1->value());
+    spinGroup(G2FirstFan, ui->horizontalSliderFanG2->value());
+    loadDeviceSettings(*driver);
     setDeviceControlsEnabled(true);
+    ui->frameLEDLightControl->setEnabled(ui->horizontalSliderLEDPower->value() != 0);
 }
 
+void MainWindow::loadFanSlider(QSlider *slider, int fan)
+{
+    const QSignalBlocker quiet(slider);
+    slider->setPageStep(1);
+    slider->setMinimum(0);
+    slider->setMaximum(activeProcessor->maxLevel(fan));
+    slider->setValue(activeProcessor->currentLevel(fan));
+}
+
+// The check boxes only send on clicks, so loading them sends nothing; the
+// LED switch is left unblocked on purpose: a change is sent back to the
+// controller and enables or disables the effect buttons.
+void MainWindow::loadDeviceSettings(const QObject &driver)
+{
+    ui->checkBoxHibernateFan->setChecked(driver.property("fanShutdownOnDisconnect").toBool());
+    ui->checkBoxAutoStartFan->setChecked(driver.property("fanAutoRun").toBool());
+    ui->checkBoxHibernateLED->setChecked(driver.property("LEDShutdownOnDisconnect").toBool());
+    ui->checkBoxAutoStartLED->setChecked(driver.property("LEDAutoRun").toBool());
+    ui->horizontalSliderLEDPower->setValue(driver.property("LEDPower").toInt() != 0 ? 1 : 0);
+}
+
+// Pending events run only once the window is completely disconnected: a
+// controller that arrives meanwhile then opens onto a settled window instead
+// of being half undone by the rest of this close.
 void MainWindow::on_device_supportedDeviceClosed(QString devPath, QObject *driver)
 {
     Q_UNUSED(devPath)
-    Q_UNUSED(driver)
     deviceAdapter = nullptr;
+    if (activeProcessor)
+        activeProcessor->setDevice(nullptr);
     setDeviceControlsEnabled(false);
+    clearDeviceView();
+    if (driver)
+        disconnect(driver, nullptr, this, nullptr);
+    QCoreApplication::processEvents();
+}
+
+// The model, the adapter voltage and the LED switch keep what they showed.
+void MainWindow::clearDeviceView()
+{
     ui->labelCvDeviceStatus->setText(tr("Unconnected"));
+    ui->lineEditCvDeviceSN->setText(QStringLiteral("N/A"));
+    autoFanSpeedTimer->stop();
+    moveFanSlidersQuietly(0);
+    showDuty(ui->labelFanDutyG1, 0);
+    showDuty(ui->labelFanDutyG2, 0);
+    for (QCheckBox *box : {ui->checkBoxAutoStartFan, ui->checkBoxAutoStartLED, ui->checkBoxHibernateFan,
+                           ui->checkBoxHibernateLED}) {
+        box->setChecked(false);
+    }
+    bladeSpinner.stopAll();
+}
+
+void MainWindow::on_device_devicePowerChanged(float v)
+{
+    const bool powered = v > LowestPoweredVolts;
+    ui->labelCvDeviceAdapter->setText(powered ? QStringLiteral("%1 V").arg(double(v), 0, 'f', 2) : tr("No Power"));
+    ui->labelCvDeviceAdapterIcon->setVisible(!powered);
+}
+
+void MainWindow::on_pushButtonSave_clicked()
+{
+    callDriver("saveConfiguration");
+}
+
+void MainWindow::callDriver(const char *slot, QGenericArgument argument)
+{
+    if (deviceAdapter)
+        QMetaObject::invokeMethod(deviceAdapter, slot, Qt::QueuedConnection, argument);
+}
+
+void MainWindow::control_fans(int g1Level, int g2Level)
+{
+    if (!levelsChange(g1Level, g2Level)) {
+        qCDebug(lcWindow, "ignored!");
+        return;
+    }
+    qCDebug(lcWindow, "control_fans(%d,%d)", g1Level, g2Level);
+    const bool boost = ui->checkBoxChangeBoost->isChecked();
+    if (!deviceAdapter)
+        return;
+    scheduleGroup(G1FirstFan, g1Level, boost);
+    scheduleGroup(G2FirstFan, g2Level, boost);
+    spinGroup(G1FirstFan, g1Level);
+    spinGroup(G2FirstFan, g2Level);
+    showDuty(ui->labelFanDutyG1, activeProcessor->currentDuty(G1FirstFan + 1));
+    showDuty(ui->labelFanDutyG2, activeProcessor->currentDuty(G2FirstFan));
+}
+
+// G2 is only looked at when G1 stays; once something changes, every group
+// given a level is applied, also one that is already there.
+bool MainWindow::levelsChange(int g1Level, int g2Level)
+{
+    if (g1Level >= 0 && g1Level != currentGroupLevel(G1FirstFan))
+        return true;
+    return g2Level >= 0 && g2Level != currentGroupLevel(G2FirstFan);
+}
+
+int MainWindow::currentGroupLevel(int firstFan)
+{
+    return activeProcessor ? activeProcessor->currentLevel(firstFan) : 0;
+}
+
+int MainWindow::topLevel()
+{
+    return activeProcessor ? activeProcessor->maxLevel(G1FirstFan) : -1;
+}
+
+// Boost takes G1's top level for both groups.
+void MainWindow::scheduleGroup(int firstFan, int level, bool boost)
+{
+    if (level < 0)
+        return;
+    const int boostLevel = ui->horizontalSliderFanG1->maximum();
+    activeProcessor->startFanDutySession();
+    for (int fan = firstFan; fan < firstFan + FansPerGroup; ++fan) {
+        if (boost)
+            activeProcessor->setFanDuty(fan, boostLevel, BoostLeadMs);
+        activeProcessor->setFanDuty(fan, level, boost ? BoostedLevelDelayMs : LevelDelayMs);
+    }
+    activeProcessor->finishFanDutySession();
+}
+
+// The blades take the period of the duty just scheduled.
+void MainWindow::spinGroup(int firstFan, int level)
+{
+    for (int fan = firstFan; fan < firstFan + FansPerGroup; ++fan) {
+        if (level >= 1)
+            bladeSpinner.spin(fan, activeProcessor->bladePeriod(fan));
+        else if (level == 0)
+            bladeSpinner.stop(fan);
+    }
+}
+
+void MainWindow::moveFanSlidersQuietly(int level)
+{
+    const QSignalBlocker quietG1(ui->horizontalSliderFanG1);
+    const QSignalBlocker quietG2(ui->horizontalSliderFanG2);
+    ui->horizontalSliderFanG1->setValue(level);
+    ui->horizontalSliderFanG2->setValue(level);
+}
+
+void MainWindow::on_horizontalSliderFanG1_valueChanged(int value)
+{
+    control_fans(value, -1);
+}
+
+void MainWindow::on_horizontalSliderFanG2_valueChanged(int value)
+{
+    control_fans(-1, value);
+}
+
+void MainWindow::on_pushButtonAutoFan_clicked(bool checked)
+{
+    if (!checked)
+        return;
+    ui->horizontalSliderFanG1->setEnabled(false);
+    ui->horizontalSliderFanG2->setEnabled(false);
+    const int top = topLevel();
+    control_fans(top, top);
+    moveFanSlidersQuietly(top);
+    autoFanSpeedTimer->start();
+}
+
+void MainWindow::on_pushButtonManFan_clicked(bool checked)
+{
+    if (!checked)
+        return;
+    ui->horizontalSliderFanG1->setEnabled(true);
+    ui->horizontalSliderFanG2->setEnabled(true);
+    autoFanSpeedTimer->stop();
+}
+
+void MainWindow::on_pushButtonDustFan_clicked()
+{
+    if (deviceAdapter)
+        activeProcessor->dust();
+}
+
+void MainWindow::on_autoFanSpeedTimer_timeout()
+{
+    const std::optional<CpuLoadSampler::Reading> reading = cpuLoadSampler.step(topLevel());
+    if (!reading)
+        return;
+    ui->labelCPU->setText(reading->labelText());
+    control_fans(reading->level, reading->level);
+    moveFanSlidersQuietly(reading->level);
+}
+
+void MainWindow::on_checkBoxHibernateFan_clicked(bool checked)
+{
+    callDriver("enableAutohHibernateFan", Q_ARG(bool, checked));
+}
+
+void MainWindow::on_checkBoxAutoStartFan_clicked(bool checked)
+{
+    callDriver("enableAutoRunFan", Q_ARG(bool, checked));
+}
+
+void MainWindow::on_checkBoxHibernateLED_clicked(bool checked)
+{
+    callDriver("enableAutohHibernateLED", Q_ARG(bool, checked));
+}
+
+void MainWindow::on_checkBoxAutoStartLED_clicked(bool checked)
+{
+    callDriver("enableAutoRunLED", Q_ARG(bool, checked));
+}
+
+void MainWindow::on_horizontalSliderLEDPower_valueChanged(int value)
+{
+    callDriver("enableLED", Q_ARG(bool, value > 0));
+    ui->frameLEDLightControl->setEnabled(value > 0);
+}
+
+void MainWindow::on_buttonGroupSolidLED_buttonClicked(int id)
+{
+    showLedEffect(QString::number(id), QStringLiteral("cns%1").arg(id));
+}
+
+void MainWindow::on_buttonGroupBreathLED_buttonClicked(int id)
+{
+    showLedEffect(QString::number(id), QStringLiteral("brt%1").arg(id));
+}
+
+void MainWindow::on_pushButtonLedCyc_clicked()
+{
+    showLedEffect(QStringLiteral("cyc"), QStringLiteral("cyc"));
+}
+
+// The preview follows the choice whether or not the controller takes the law.
+void MainWindow::showLedEffect(const QString &preview, const QString &lawFile)
+{
+    if (ui->horizontalSliderLEDPower->value() == 0)
+        return;
+    ui->frameLEDSimulator->setStyleSheet(QStringLiteral("border-image: url(:/ui/res/led/led%1.png);").arg(preview));
+    callDriver("sendLEDLawFile", Q_ARG(QString, QStringLiteral(":/res/ledfiles/%1.adl").arg(lawFile)));
 }
 
 void MainWindow::on_trayIcon_activated(QSystemTrayIcon::ActivationReason reason)
@@ -295,82 +559,45 @@ void MainWindow::on_utilitiesButtonGroup_buttonClicked(QAbstractButton *button)
     UtilitiesPanel::launch(button);
 }
 
-void MainWindow::on_horizontalSliderFanG1_valueChanged(int value)
-{
-    Q_UNUSED(value)
-}
-
-void MainWindow::on_horizontalSliderFanG2_valueChanged(int value)
-{
-    Q_UNUSED(value)
-}
-
-void MainWindow::on_pushButtonSave_clicked()
-{
-}
-
-void MainWindow::on_checkBoxAutoStartFan_clicked(bool checked)
-{
-    Q_UNUSED(checked)
-}
-
-void MainWindow::on_checkBoxAutoStartLED_clicked(bool checked)
-{
-    Q_UNUSED(checked)
-}
-
-void MainWindow::on_autoFanSpeedTimer_timeout()
-{
-}
-
-void MainWindow::on_pushButtonAutoFan_clicked(bool checked)
-{
-    Q_UNUSED(checked)
-}
-
-void MainWindow::on_pushButtonManFan_clicked(bool checked)
-{
-    Q_UNUSED(checked)
-}
-
-void MainWindow::on_checkBoxHibernateFan_clicked(bool checked)
-{
-    Q_UNUSED(checked)
-}
-
-void MainWindow::on_checkBoxHibernateLED_clicked(bool checked)
-{
-    Q_UNUSED(checked)
-}
-
 void MainWindow::on_pushButtonMainLogo_clicked()
 {
+    QDesktopServices::openUrl(QUrl(tr("https://corvane.example/")));
 }
 
-void MainWindow::on_pushButtonDustFan_clicked()
+void MainWindow::closeEvent(QCloseEvent *event)
 {
+    saveChangeBoost();
+    if (!hidesToTray()) {
+        QMainWindow::closeEvent(event);
+        return;
+    }
+    hide();
+    event->ignore();
 }
 
-void MainWindow::on_buttonGroupSolidLED_buttonClicked(int id)
+void MainWindow::changeEvent(QEvent *event)
 {
-    Q_UNUSED(id)
+    if (event->type() == QEvent::WindowStateChange && hidesToTray()) {
+        const auto *change = static_cast<QWindowStateChangeEvent *>(event);
+        if (!(change->oldState() & Qt::WindowMinimized) && isMinimized()) {
+            event->ignore();
+            hide();
+            saveChangeBoost();
+            return;
+        }
+    }
+    QMainWindow::changeEvent(event);
 }
 
-void MainWindow::on_buttonGroupBreathLED_buttonClicked(int id)
+// Without a tray to come back from, hiding would strand the user.
+bool MainWindow::hidesToTray() const
 {
-    Q_UNUSED(id)
+    return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-void MainWindow::on_pushButtonLedCyc_clicked()
+void MainWindow::saveChangeBoost() const
 {
-}
-
-void MainWindow::on_horizontalSliderLEDPower_valueChanged(int value)
-{
-    Q_UNUSED(value)
-}
-
-void MainWindow::on_device_devicePowerChanged(float v)
-{
-    Q_UNUSED(v)
+    const auto settings = UserSettings::open();
+    settings->setValue(QLatin1String(UserSettings::ChangeBoostKey), ui->checkBoxChangeBoost->isChecked());
+    settings->sync();
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "fanbladespinner.h"
 #include "fandutyprocessor.h"
 #include "platform/cpuloadsampler.h"
 
@@ -18,8 +19,11 @@
 class MainWindowCoProcessor;
 class QAbstractButton;
 class QButtonGroup;
+class QCloseEvent;
+class QEvent;
 class QLabel;
 class QMenu;
+class QSlider;
 class QThread;
 class QWidget;
 class RotationLabel;
@@ -50,6 +54,12 @@ public:
     /// @p sharedMemory is the instance marker (may be null); kept for the window's life.
     explicit MainWindow(QSharedPointer<QSharedMemory> sharedMemory, QWidget *parent = nullptr);
     ~MainWindow() override;
+
+protected:
+    /// Hides the window to the tray; without a system tray the window closes as any other.
+    void closeEvent(QCloseEvent *event) override;
+    /// Minimising hides the window to the tray when there is one.
+    void changeEvent(QEvent *event) override;
 
 protected slots:
     void on_horizontalSliderFanG1_valueChanged(int value);
@@ -100,6 +110,28 @@ private:
     void setUpFanAnimations();
     void buildUtilitiesPanel();
     bool isAutoStartEnabled() const;
+    bool hidesToTray() const;
+    void saveChangeBoost() const;
+
+    /**
+     * Applies a level to G1 and/or G2 (a negative level leaves the group
+     * alone) through the active processor, with one second at the top level
+     * first when "Change Boost" is checked. Nothing happens unless G1 changes
+     * or, failing that, G2 does.
+     */
+    void control_fans(int g1Level, int g2Level);
+    bool levelsChange(int g1Level, int g2Level);
+    int currentGroupLevel(int firstFan);
+    int topLevel();
+    void scheduleGroup(int firstFan, int level, bool boost);
+    void spinGroup(int firstFan, int level);
+    void moveFanSlidersQuietly(int level);
+    void loadFanSlider(QSlider *slider, int fan);
+    void loadDeviceSettings(const QObject &driver);
+    void clearDeviceView();
+    /// Queued call of @p slot on the connected driver; nothing without one.
+    void callDriver(const char *slot, QGenericArgument argument = QGenericArgument());
+    void showLedEffect(const QString &preview, const QString &lawFile);
 
     void setDeviceControlsEnabled(bool enabled);
     void showDuty(QLabel *label, int duty);
@@ -107,6 +139,7 @@ private:
     void stopConfigurationThread();
 
     friend class MainWindowTest;
+    friend class MainWindowProbe;
 
     QObject *device = nullptr;
     QObject *notificationWidget = nullptr;
@@ -122,6 +155,7 @@ private:
     FanDutyProcessor *activeProcessor = nullptr;
     std::array<FanDutyProcessor, 2> fanDutyProcessors;
     std::array<QPropertyAnimation, 4> fanAnimations;
+    FanBladeSpinner bladeSpinner;
     QSharedPointer<QSharedMemory> sharedMemory;
     QButtonGroup *utilitiesButtonGroup;
     QThread *coprocessorThread;
