@@ -8,13 +8,15 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QPointer>
-#include <QSocketNotifier>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace CorvaneSim {
 
@@ -22,6 +24,9 @@ namespace {
 
 // A line longer than this is no control line; dropping it keeps memory bounded.
 constexpr int MaxLineLength = 4096;
+// Failures that stand for a pulled cable until the unplug itself is handled;
+// the controller, and its faults with it, go away then.
+constexpr int CutOffExchanges = 1000000;
 
 bool makeFifo(const QByteArray &path)
 {
@@ -50,6 +55,32 @@ std::optional<Fault> faultNamed(const QString &name)
     return std::nullopt;
 }
 
+struct FaultLine
+{
+    QString path;
+    Fault fault;
+    int count;
+};
+
+// "<path> <send|get|silent|garbage> [count]"
+std::optional<FaultLine> parseFault(const QString &arguments)
+{
+    const QStringList parts = arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const auto fault = parts.size() >= 2 ? faultNamed(parts.at(1)) : std::nullopt;
+    bool countOk = true;
+    const int count = parts.size() == 3 ? parts.at(2).toInt(&countOk) : 1;
+    if (!fault || parts.size() > 3 || !countOk || count < 1)
+        return std::nullopt;
+    return FaultLine{parts.at(0), *fault, count};
+}
+
+// The verb and the rest of a control line.
+std::pair<QString, QString> splitLine(const QString &line)
+{
+    const int space = line.indexOf(QLatin1Char(' '));
+    return {line.left(space), space < 0 ? QString() : line.mid(space + 1).trimmed()};
+}
+
 } // namespace
 
 ControlChannel *ControlChannel::start(const QString &path, QObject *parent)
@@ -64,51 +95,119 @@ ControlChannel *ControlChannel::start(const QString &path, QObject *parent)
         return nullptr;
     const int readFd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     const int writeFd = readFd < 0 ? -1 : ::open(native.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (writeFd < 0) {
+    const int wakeFd = writeFd < 0 ? -1 : eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wakeFd < 0) {
         qCWarning(lcCorvaneSim, "control: cannot open the FIFO %s: %s", native.constData(), strerror(errno));
-        if (readFd >= 0)
-            ::close(readFd);
+        for (const int fd : {readFd, writeFd}) {
+            if (fd >= 0)
+                ::close(fd);
+        }
         return nullptr;
     }
-    auto *channel = new ControlChannel(readFd, writeFd, parent);
+    auto *channel = new ControlChannel(readFd, writeFd, wakeFd, parent);
     readers.insert(key, channel);
     return channel;
 }
 
-ControlChannel::ControlChannel(int readFd, int writeFd, QObject *parent)
+ControlChannel::ControlChannel(int readFd, int writeFd, int wakeFd, QObject *parent)
     : QObject(parent)
     , m_readFd(readFd)
     , m_writeFd(writeFd)
-    , m_notifier(new QSocketNotifier(readFd, QSocketNotifier::Read, this))
+    , m_wakeFd(wakeFd)
 {
-    connect(m_notifier, &QSocketNotifier::activated, this, &ControlChannel::readAvailable);
+    m_reader = std::thread([this] { readLoop(); });
 }
 
 ControlChannel::~ControlChannel()
 {
-    delete m_notifier;
+    const quint64 wake = 1;
+    if (::write(m_wakeFd, &wake, sizeof wake) != ssize_t(sizeof wake))
+        qCWarning(lcCorvaneSim, "control: cannot wake the FIFO reader: %s", strerror(errno));
+    m_reader.join();
     ::close(m_readFd);
     ::close(m_writeFd);
+    ::close(m_wakeFd);
 }
 
-void ControlChannel::readAvailable()
+// The reader thread: waits for lines or for the wake-up that ends it.
+void ControlChannel::readLoop()
+{
+    pollfd watched[] = {{m_readFd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
+    for (;;) {
+        if (::poll(watched, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            qCWarning(lcCorvaneSim, "control: cannot wait for the FIFO: %s", strerror(errno));
+            return;
+        }
+        if (watched[1].revents != 0 || (watched[0].revents & (POLLERR | POLLNVAL)) != 0)
+            return;
+        if ((watched[0].revents & POLLIN) != 0 && !readAvailable())
+            return;
+    }
+}
+
+// Takes what the FIFO holds and hands each complete line that does not act on
+// the wire at once to the reader's own thread, in order. False when the FIFO
+// cannot be read any more.
+bool ControlChannel::readAvailable()
 {
     char chunk[1024];
     ssize_t got = 0;
     while ((got = ::read(m_readFd, chunk, sizeof chunk)) > 0)
         m_pending.append(chunk, int(got));
+    if (got < 0 && errno != EAGAIN && errno != EINTR) {
+        qCWarning(lcCorvaneSim, "control: cannot read the FIFO: %s", strerror(errno));
+        return false;
+    }
 
-    // A listener may delete this reader while a line is handled.
-    const QPointer<ControlChannel> self(this);
     int newline = 0;
-    while (self && (newline = m_pending.indexOf('\n')) >= 0) {
+    while ((newline = m_pending.indexOf('\n')) >= 0) {
         const QString line = QString::fromUtf8(m_pending.left(newline)).trimmed();
         m_pending.remove(0, newline + 1);
-        handleLine(line);
+        if (!actOnWire(line))
+            QMetaObject::invokeMethod(this, [this, line] { handleLine(line); }, Qt::QueuedConnection);
     }
-    if (self && m_pending.size() > MaxLineLength) {
-        qCWarning(lcCorvaneSim, "control: dropping a line of more than %d bytes", MaxLineLength);
+    if (m_pending.size() > MaxLineLength) {
+        QMetaObject::invokeMethod(this, [] {
+            qCWarning(lcCorvaneSim, "control: dropping a line of more than %d bytes", MaxLineLength);
+        }, Qt::QueuedConnection);
         m_pending.clear();
+    }
+    return true;
+}
+
+// Runs on the reader thread. What happens on the wire does not wait for the
+// event loop, which may be busy in a long exchange: a fault for a present
+// interface takes effect at once, and a pulled controller stops answering at
+// once (its unplug event still comes through the event loop). True when the
+// line needs nothing more.
+bool ControlChannel::actOnWire(const QString &line)
+{
+    const auto [verb, rest] = splitLine(line);
+    if (verb == QLatin1String("unplug")) {
+        cutOff(rest);
+        return false;
+    }
+    if (verb != QLatin1String("fault"))
+        return false;
+    // One for an interface still to be plugged waits for the plug line before it.
+    const auto fault = parseFault(rest);
+    return fault && Bus::instance().injectFault(fault->path, fault->fault, fault->count);
+}
+
+void ControlChannel::cutOff(const QString &path)
+{
+    Bus &bus = Bus::instance();
+    const QStringList present = bus.paths();
+    if (!present.contains(path))
+        return;
+    const QString controller = path.left(path.lastIndexOf(QLatin1Char(':')) + 1);
+    for (const QString &interface : present) {
+        if (interface.startsWith(controller)) {
+            bus.injectFault(interface, Fault::Send, CutOffExchanges);
+            bus.injectFault(interface, Fault::Get, CutOffExchanges);
+        }
     }
 }
 
@@ -116,9 +215,7 @@ void ControlChannel::handleLine(const QString &line)
 {
     if (line.isEmpty())
         return;
-    const int space = line.indexOf(QLatin1Char(' '));
-    const QString verb = line.left(space);
-    const QString rest = space < 0 ? QString() : line.mid(space + 1).trimmed();
+    const auto [verb, rest] = splitLine(line);
     if (verb == QLatin1String("plug"))
         plugLine(rest);
     else if (verb == QLatin1String("unplug"))
@@ -146,17 +243,14 @@ void ControlChannel::unplugLine(const QString &path)
 
 void ControlChannel::faultLine(const QString &arguments)
 {
-    const QStringList parts = arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    const auto fault = parts.size() >= 2 ? faultNamed(parts.at(1)) : std::nullopt;
-    bool countOk = true;
-    const int count = parts.size() == 3 ? parts.at(2).toInt(&countOk) : 1;
-    if (!fault || parts.size() > 3 || !countOk || count < 1) {
+    const auto line = parseFault(arguments);
+    if (!line) {
         qCWarning(lcCorvaneSim, "control: expected 'fault <path> <send|get|silent|garbage> [count]', got '%s'",
                   qPrintable(arguments));
         return;
     }
-    if (!Bus::instance().injectFault(parts.at(0), *fault, count))
-        qCWarning(lcCorvaneSim, "control: no interface at '%s'", qPrintable(parts.at(0)));
+    if (!Bus::instance().injectFault(line->path, line->fault, line->count))
+        qCWarning(lcCorvaneSim, "control: no interface at '%s'", qPrintable(line->path));
 }
 
 } // namespace CorvaneSim

@@ -2,19 +2,26 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
-class QSocketNotifier;
+#include <thread>
 
 namespace CorvaneSim {
 
 /**
- * Reads control lines from a FIFO on the thread it lives on and applies them
- * to the bus, so that plug and unplug reach hot-plug listeners there:
+ * Reads control lines from a FIFO and applies them to the bus on the thread
+ * the reader lives on, so that plug and unplug reach hot-plug listeners there:
  *   plug <item as in CORVANE_SIM_DEVICES>
  *   unplug <path>
  *   fault <path> <send|get|silent|garbage> [count]
- * A bad line is reported with a warning and skipped. The FIFO is left in
- * place on destruction so that writers may outlive one reader.
+ * The FIFO itself is read on a thread of its own, so that what happens on
+ * the wire does not wait for the event loop, which may be busy in a long
+ * exchange: a fault for a present interface takes effect as soon as its line
+ * arrives, and an unplug cuts the controller off at once, as pulling the cable
+ * does (every exchange with it fails from then on), while its unplug event
+ * follows once the event loop turns. A bad line is reported with a warning and
+ * skipped. The FIFO is left in place on destruction so that writers may
+ * outlive one reader.
  */
 class ControlChannel final : public QObject
 {
@@ -25,9 +32,12 @@ public:
     ~ControlChannel() override;
 
 private:
-    ControlChannel(int readFd, int writeFd, QObject *parent);
+    ControlChannel(int readFd, int writeFd, int wakeFd, QObject *parent);
 
-    void readAvailable();
+    void readLoop();
+    bool readAvailable();
+    static bool actOnWire(const QString &line);
+    static void cutOff(const QString &path);
     void handleLine(const QString &line);
     static void plugLine(const QString &item);
     static void unplugLine(const QString &path);
@@ -35,8 +45,9 @@ private:
 
     int m_readFd;
     int m_writeFd;   // ours, so that the read end never sees EOF when a writer closes
-    QSocketNotifier *m_notifier;
-    QByteArray m_pending;
+    int m_wakeFd;    // ends the reader thread
+    QByteArray m_pending;   // the reader thread's partial line
+    std::thread m_reader;
 };
 
 } // namespace CorvaneSim

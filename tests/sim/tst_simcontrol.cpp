@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The control FIFO: lines written from outside reach the bus and its hot-plug
-// listeners on the thread that runs the event loop.
+// listeners on the thread that runs the event loop; faults and the cut-off of
+// an unplugged controller act on the wire at once, even while that loop is busy.
 #include "simtestutil.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
+#include <functional>
 #include <memory>
 
 using namespace CorvaneSim;
@@ -24,12 +27,16 @@ private slots:
 
     void plugAndUnplugReachListeners();
     void faultLines();
+    void faultActsAtOnce();
+    void unplugCutsOffAtOnce();
     void badLinesAreSkipped();
     void oneReaderPerFifo();
     void notAFifo();
 
 private:
     void write(const QByteArray &text);
+    // Waits without turning the event loop, as a program blocked in an upload does.
+    static bool blockUntil(const std::function<bool()> &condition);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QObject> m_owner;
@@ -66,6 +73,18 @@ void TestSimControl::write(const QByteArray &text)
     QFile fifo(m_fifo);
     QVERIFY(fifo.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
     QCOMPARE(fifo.write(text), qint64(text.size()));
+}
+
+bool TestSimControl::blockUntil(const std::function<bool()> &condition)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > 10000)
+            return false;
+        QThread::msleep(5);
+    }
+    return true;
 }
 
 void TestSimControl::plugAndUnplugReachListeners()
@@ -106,6 +125,40 @@ void TestSimControl::faultLines()
     QTRY_COMPARE(m_heard.size(), 3);
     QCOMPARE(send(device.get(), report("06 a0 c0 30 a1")), -1);
     QCOMPARE(state(1).saveCount, 0);
+}
+
+void TestSimControl::faultActsAtOnce()
+{
+    plug(QStringLiteral("v2000"));
+    const Handle device = open(QStringLiteral("sim:1:0"));
+    const QByteArray save = report("06 a0 c0 30 a1");
+    write("fault sim:1:0 send 2\n");
+    QVERIFY(blockUntil([&] { return send(device.get(), save) < 0; }));
+    QCOMPARE(send(device.get(), save), -1);
+    QVERIFY(send(device.get(), save) > 0);
+}
+
+void TestSimControl::unplugCutsOffAtOnce()
+{
+    plug(QStringLiteral("v2000,interfaces=2"));
+    plug(QStringLiteral("v2000"));
+    const Handle first = open(QStringLiteral("sim:1:0"));
+    const Handle other = open(QStringLiteral("sim:2:0"));
+    write("unplug sim:1:1\n");
+
+    int result = 0;
+    QVERIFY(blockUntil([&] {
+        get(first.get(), 1, &result);
+        return result < 0;
+    }));
+    QCOMPARE(send(first.get(), report("06 a0 c0 30 a1")), -1);
+    get(other.get(), 1, &result);
+    QVERIFY(result > 0);
+    QCOMPARE(m_heard, (QStringList{"+sim:1:0", "+sim:1:1", "+sim:2:0"}));
+
+    QTRY_COMPARE(m_heard.size(), 5);
+    QCOMPARE(m_heard.mid(3), (QStringList{"-sim:1:0", "-sim:1:1"}));
+    QVERIFY(!m_offThread);
 }
 
 void TestSimControl::badLinesAreSkipped()
