@@ -1,0 +1,174 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Sourced by the end-to-end scenario and by the whole-process benchmarks: an
+# X server of their own (Xvfb, optionally with trayer as the system tray), a
+# user of their own (home, XDG folders and the temporary folder, which also
+# keeps the program's instance marker apart from any other run), the
+# simulator's control FIFO and report log, and the program itself.
+#
+# Needs CORVANE_E2E_PROGRAM (the build's sim/corvane-control) and
+# CORVANE_E2E_HELPER (the build's tests/e2e/corvane-e2e-helper).
+
+E2E_TITLE=Corvantis
+E2E_PIDS=()
+E2E_PROGRAM_PID=
+
+e2e_fail() {
+  echo "FAIL: $*" >&2
+  if [ -s "${CORVANE_SIM_LOG:-}" ]; then
+    echo "--- last lines of the simulator log" >&2
+    tail -n 30 "$CORVANE_SIM_LOG" | cut -c1-60 >&2
+  fi
+  if [ -s "${E2E_WORK:-}/program.out" ]; then
+    echo "--- last lines of the program's output" >&2
+    tail -n 30 "$E2E_WORK/program.out" >&2
+  fi
+  exit 1
+}
+
+# Exits with 77 (skipped) when a tool the session needs is missing.
+e2e_need_tools() {
+  local tool
+  for tool in Xvfb xdotool trayer "$@"; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+  done
+  [ -x "${CORVANE_E2E_PROGRAM:-}" ] || e2e_fail "no program at CORVANE_E2E_PROGRAM='${CORVANE_E2E_PROGRAM:-}'"
+  [ -x "${CORVANE_E2E_HELPER:-}" ] || e2e_fail "no helper at CORVANE_E2E_HELPER='${CORVANE_E2E_HELPER:-}'"
+}
+
+# e2e_wait_for <seconds> <command...>: retries the command every 20 ms until it succeeds.
+e2e_wait_for() {
+  local deadline=$(( $(date +%s%N) + $1 * 1000000000 ))
+  shift
+  until "$@"; do
+    [ "$(date +%s%N)" -lt "$deadline" ] || return 1
+    sleep 0.02
+  done
+}
+
+e2e_start_session() {
+  E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/corvane-e2e.XXXXXX")
+  trap e2e_finish EXIT
+  mkdir -p "$E2E_WORK"/{home,config,data,cache,runtime,tmp}
+  chmod 700 "$E2E_WORK/runtime"
+  export HOME="$E2E_WORK/home" XDG_CONFIG_HOME="$E2E_WORK/config" XDG_DATA_HOME="$E2E_WORK/data"
+  export XDG_CACHE_HOME="$E2E_WORK/cache" XDG_RUNTIME_DIR="$E2E_WORK/runtime" TMPDIR="$E2E_WORK/tmp"
+  export CORVANE_SIM_DEVICES="${CORVANE_SIM_DEVICES-}"
+  export CORVANE_SIM_LOG="$E2E_WORK/sim.log" CORVANE_SIM_CONTROL="$E2E_WORK/sim.control"
+  export QT_QPA_PLATFORM=xcb
+  unset SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS
+
+  # Xvfb picks a free display and writes its number to fd 3.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$E2E_WORK/display" 2>/dev/null &
+  E2E_PIDS+=($!)
+  e2e_wait_for 30 test -s "$E2E_WORK/display" || e2e_fail "Xvfb did not start"
+  export DISPLAY=":$(head -n1 "$E2E_WORK/display")"
+}
+
+e2e_start_tray() {
+  trayer --edge top --align right --widthtype request >/dev/null 2>&1 &
+  E2E_PIDS+=($!)
+  "$CORVANE_E2E_HELPER" wait-tray 30000 || e2e_fail "trayer did not take the system tray"
+}
+
+# Kills what the session started and removes the marker the program leaves.
+e2e_finish() {
+  local pid
+  for pid in "$E2E_PROGRAM_PID" "${E2E_PIDS[@]}"; do
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  done
+  wait 2>/dev/null
+  [ -n "${E2E_WORK:-}" ] || return 0
+  "$CORVANE_E2E_HELPER" release-marker 2>/dev/null
+  if [ -n "${E2E_KEEP:-}" ]; then
+    echo "kept: $E2E_WORK"
+  else
+    rm -rf "$E2E_WORK"
+  fi
+}
+
+# Starts the program in the background (E2E_PROGRAM_PID); E2E_LAUNCHED is the
+# epoch time just before.
+e2e_launch() {
+  E2E_LAUNCHED=$EPOCHREALTIME
+  "$CORVANE_E2E_PROGRAM" >>"$E2E_WORK/program.out" 2>&1 &
+  E2E_PROGRAM_PID=$!
+}
+
+e2e_program_runs() {
+  kill -0 "$E2E_PROGRAM_PID" 2>/dev/null
+}
+
+# The ids of the program's mapped windows titled Corvantis.
+e2e_visible_windows() {
+  xdotool search --onlyvisible --name "^$E2E_TITLE\$" 2>/dev/null
+}
+
+e2e_window_shown() {
+  [ -n "$(e2e_visible_windows)" ]
+}
+
+e2e_window_hidden() {
+  [ -z "$(e2e_visible_windows)" ]
+}
+
+# Waits for the window and for the simulator's control FIFO; sets E2E_WINDOW.
+e2e_wait_window() {
+  e2e_wait_for "${1:-60}" e2e_window_shown || e2e_fail "the window did not show"
+  E2E_WINDOW=$(e2e_visible_windows | head -n1)
+  e2e_wait_for 10 test -p "$CORVANE_SIM_CONTROL" || e2e_fail "no control FIFO at $CORVANE_SIM_CONTROL"
+}
+
+# e2e_control <line>: one line to the simulator. The program keeps the FIFO
+# open while it runs; without it, opening the FIFO would block.
+e2e_control() {
+  e2e_program_runs || e2e_fail "the program is gone"
+  printf '%s\n' "$*" >"$CORVANE_SIM_CONTROL"
+}
+
+# Widget places in the window, from the form: E2E_AT[<name>]="x y width height".
+declare -A E2E_AT
+e2e_load_points() {
+  local name x y w h
+  while read -r name x y w h; do
+    E2E_AT[$name]="$x $y $w $h"
+  done < <("$CORVANE_E2E_HELPER" points "$@" 2>/dev/null) || true
+  for name in "$@"; do
+    [ -n "${E2E_AT[$name]:-}" ] || e2e_fail "the form has no widget $name"
+  done
+}
+
+# e2e_click <widget> [where across it, in percent of its width; 50 = the middle]
+e2e_click() {
+  local x y w h winx winy
+  read -r x y w h <<<"${E2E_AT[$1]}"
+  read -r winx winy < <(xdotool getwindowgeometry --shell "$E2E_WINDOW" |
+    awk -F= '$1 == "X" { x = $2 } $1 == "Y" { y = $2 } END { print x, y }')
+  xdotool mousemove $(( winx + x + w * ${2:-50} / 100 )) $(( winy + y + h / 2 )) click 1
+}
+
+# --- the simulator's log: "<ms> <path> <op> <buffer as hex>" or "<ms> <plug|unplug> <path>"
+
+e2e_log_size() {
+  if [ -f "$CORVANE_SIM_LOG" ]; then wc -l <"$CORVANE_SIM_LOG"; else echo 0; fi
+}
+
+# e2e_log_since <line count>: the lines written after the first <line count>.
+e2e_log_since() {
+  tail -n +"$(( $1 + 1 ))" "$CORVANE_SIM_LOG" 2>/dev/null
+}
+
+# e2e_log_has <since> <awk condition>: some line after <since> matches. In the
+# condition, $2 is the path, $3 the operation and id the report id (hex).
+e2e_log_has() {
+  e2e_log_since "$1" | awk "{ id = substr(\$4, 1, 2) } $2 { found = 1; exit } END { exit !found }"
+}
+
+# e2e_log_count <since> <awk condition>
+e2e_log_count() {
+  e2e_log_since "$1" | awk "{ id = substr(\$4, 1, 2) } $2 { n++ } END { print n + 0 }"
+}
+
+# The path that the latest plug line names.
+e2e_last_plugged() {
+  awk '$2 == "plug" { path = $3 } END { print path }' "$CORVANE_SIM_LOG"
+}
