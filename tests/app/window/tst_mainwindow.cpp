@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTranslator>
+#include <QUrl>
 
 #include <memory>
 
@@ -61,6 +63,16 @@ private:
     std::function<Call()> m_snapshot;
 };
 
+// Takes the web addresses the desktop would open.
+class UrlCatcher final : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
 } // namespace
 
 class MainWindowTest : public QObject
@@ -83,6 +95,7 @@ private slots:
     void autoStartCheckMark();
     void translation_data();
     void translation();
+    void logoOpensTheWebSite();
 
 private:
     std::unique_ptr<MainWindow> makeWindow();
@@ -340,6 +353,16 @@ void MainWindowTest::translation()
     QCOMPARE(widget<QLabel>(*window, QStringLiteral("label"))->text(), QStringLiteral("G1"));
     QCOMPARE(widget<QLabel>(*window, QStringLiteral("labelVersion"))->text(), QStringLiteral("version 1.0.6"));
     QLocale::setDefault(QLocale::c());
+}
+
+void MainWindowTest::logoOpensTheWebSite()
+{
+    auto window = makeWindow();
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+    widget<QAbstractButton>(*window, QStringLiteral("pushButtonMainLogo"))->click();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    QCOMPARE(catcher.urls, QList<QUrl>{QUrl(QStringLiteral("https://corvane.example/"))});
 }
 
 QTEST_MAIN(MainWindowTest)
