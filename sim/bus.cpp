@@ -77,6 +77,11 @@ void Bus::setSilentDelayMs(int ms)
     d->core.setSilentDelayMs(ms);
 }
 
+bool Bus::queueReply(const QString &path, const QByteArray &reply)
+{
+    return d->core.queueReply(path, reply);
+}
+
 QVector<LogEntry> Bus::log() const
 {
     return d->core.log();

@@ -20,10 +20,10 @@ constexpr quint32 GarbageSeed = 0x2a0e1000;
 constexpr int MaxLogEntries = 100000;
 constexpr int CpuidBytes = 12;
 
-constexpr QLatin1String Get("get");
-constexpr QLatin1String GetFailed("get-failed");
-constexpr QLatin1String Send("send");
-constexpr QLatin1String SendFailed("send-failed");
+const QLatin1String Get("get");
+const QLatin1String GetFailed("get-failed");
+const QLatin1String Send("send");
+const QLatin1String SendFailed("send-failed");
 
 // "CVSIM", then the controller number big-endian: unique per bus and easy to read in a dump.
 QByteArray defaultCpuid(int number)
@@ -221,6 +221,19 @@ void BusCore::setSilentDelayMs(int ms)
     m_silentDelayMs = std::max(ms, 0);
 }
 
+bool BusCore::queueReply(const QString &path, const QByteArray &reply)
+{
+    QMutexLocker locker(&m_mutex);
+    int interface = 0;
+    const auto plugged = findPath(path, &interface);
+    if (plugged == m_controllers.end())
+        return false;
+    QByteArray image = reply.left(ReportImage::Size);
+    image.append(QByteArray(ReportImage::Size - image.size(), '\0'));
+    plugged->faults[size_t(interface)].replies.push_back(image);
+    return true;
+}
+
 QVector<LogEntry> BusCore::log() const
 {
     QMutexLocker locker(&m_mutex);
@@ -296,6 +309,13 @@ int BusCore::getFeature(hid_device *device, unsigned char *data, size_t length)
         fillGarbage(data);
         appendLog(path, Get, bytesOf(data, length));
         return ReportImage::Size;
+    case Outcome::Queued: {
+        auto &replies = routed.plugged->faults[size_t(device->interface)].replies;
+        std::memcpy(data, replies.front().constData(), ReportImage::Size);
+        appendLog(path, Get, replies.front());
+        replies.pop_front();
+        return ReportImage::Size;
+    }
     case Outcome::Answer:
         if (const auto reply = routed.plugged->model->answerGet(data[0])) {
             reply->copyTo(data);
@@ -357,6 +377,10 @@ BusCore::Route BusCore::route(hid_device *device, Direction direction, size_t le
     else if (failures > 0) {
         --failures;
         return {fail(device, L"injected failure"), plugged};
+    }
+    if (direction == Direction::Get && !faults.replies.empty()) {
+        device->error = L"Success";
+        return {Outcome::Queued, plugged};
     }
     if (direction == Direction::Get && faults.garbage > 0) {
         --faults.garbage;

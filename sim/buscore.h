@@ -11,6 +11,7 @@
 
 #include <hidapi/hidapi.h>
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -41,6 +42,7 @@ public:
     void setAdapter(int controller, quint16 reading);
     bool injectFault(const QString &path, Fault fault, int count, int after);
     void setSilentDelayMs(int ms);
+    bool queueReply(const QString &path, const QByteArray &reply);
 
     QVector<LogEntry> log() const;
     void clearLog();
@@ -75,6 +77,7 @@ private:
         int garbage = 0;
         int sendsBefore = 0;   // exchanges still let through before send failures start
         int getsBefore = 0;
+        std::deque<QByteArray> replies;   // queued gets' answers, 65 bytes each
     };
     struct Plugged
     {
@@ -86,7 +89,7 @@ private:
         bool silent = false;
     };
     enum class Direction { Get, Send };
-    enum class Outcome { Fail, Silent, Garbage, Answer };
+    enum class Outcome { Fail, Silent, Garbage, Queued, Answer };
     struct Route
     {
         Outcome outcome = Outcome::Fail;

@@ -113,6 +113,14 @@ public:
     /// n-th report of a sequence. False when no present interface has @p path.
     bool injectFault(const QString &path, Fault fault, int count = 1, int after = 0);
     void setSilentDelayMs(int ms);
+    /**
+     * Let the next get on @p path return @p reply as if the controller had sent
+     * it: its first 65 bytes, report id included, zero-filled when shorter.
+     * Replies queue up and are used one per get in the order given; failure
+     * faults and a silent controller still come first, and the replies die
+     * with the controller. False when no present interface has @p path.
+     */
+    bool queueReply(const QString &path, const QByteArray &reply);
 
     /// The latest 100 000 entries at most, oldest first.
     QVector<LogEntry> log() const;

@@ -29,6 +29,7 @@ private slots:
     void sendAndGetFaults();
     void silentDevice();
     void garbageIsDeterministic();
+    void queuedReplies();
     void unplugKillsOpenHandles();
     void resetKillsOldHandles();
     void hotplugListeners();
@@ -255,6 +256,45 @@ void TestSimBus::garbageIsDeterministic()
     const Handle again = open(QStringLiteral("sim:1:0"));
     Bus::instance().injectFault(QStringLiteral("sim:1:0"), Fault::Garbage);
     QCOMPARE(get(again.get(), 1), first);
+}
+
+void TestSimBus::queuedReplies()
+{
+    plug(QStringLiteral("v1100,interfaces=2"));
+    const QString path = QStringLiteral("sim:1:0");
+    const Handle device = open(path);
+    const QByteArray identity = get(device.get(), 1);
+    const QByteArray longer = QByteArray(70, '\x5a');
+    QVERIFY(Bus::instance().queueReply(path, report("02 ff")));
+    QVERIFY(Bus::instance().queueReply(path, longer));
+    QVERIFY(Bus::instance().injectFault(path, Fault::Get));
+    QVERIFY(!Bus::instance().queueReply(QStringLiteral("sim:9:0"), report("01")));
+
+    // The failure comes first; then the replies as queued, whatever id was asked.
+    int result = 0;
+    get(device.get(), 1, &result);
+    QCOMPARE(result, -1);
+    QCOMPARE(get(device.get(), 1, &result), report("02 ff"));
+    QCOMPARE(result, ReportSize);
+    QCOMPARE(get(device.get(), 10), longer.left(ReportSize));
+    QCOMPARE(Bus::instance().log().last().buffer, longer.left(ReportSize));
+    QCOMPARE(get(device.get(), 1), identity);
+
+    // Even an interface that never answers gives what was queued for it.
+    const Handle other = open(QStringLiteral("sim:1:1"));
+    Bus::instance().queueReply(QStringLiteral("sim:1:1"), report("01 02"));
+    QCOMPARE(get(other.get(), 1), report("01 02"));
+
+    // Queued replies die with the controller and wait behind a silence.
+    Bus::instance().setSilentDelayMs(0);
+    Bus::instance().queueReply(path, report("01"));
+    Bus::instance().injectFault(path, Fault::Silent);
+    get(device.get(), 1, &result);
+    QCOMPARE(result, -1);
+    Bus::instance().unplug(1);
+    plug(QStringLiteral("v1100"));
+    const Handle fresh = open(QStringLiteral("sim:2:0"));
+    QCOMPARE(get(fresh.get(), 1).mid(1, 6), identity.mid(1, 6));
 }
 
 void TestSimBus::unplugKillsOpenHandles()
