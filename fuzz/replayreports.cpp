@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "replayreports.h"
+
+#include "corvanehidtransport.h"
+
+#include <QObject>
+
+#include <algorithm>
+
+namespace {
+
+// More replies than a probe and three updates ask for only slow the fuzzer down.
+constexpr size_t MaxReplies = 16;
+
+} // namespace
+
+void replayReports(CorvaneHIDDriverIfBase &protocol, CorvaneSim::Protocol kind, const uint8_t *data, size_t size)
+{
+    CorvaneSim::Bus &bus = CorvaneSim::Bus::instance();
+    bus.reset();
+    CorvaneSim::ControllerSpec spec;
+    spec.protocol = kind;
+    if (kind == CorvaneSim::Protocol::V1100)
+        spec.firmwareVersion = spec.protocolVersion = 0x1100;
+    const QString path = bus.paths(bus.plug(spec)).value(0);
+
+    size = std::min(size, MaxReplies * CorvaneReportSize);
+    for (size_t at = 0; at < size; at += CorvaneReportSize) {
+        const size_t length = std::min<size_t>(CorvaneReportSize, size - at);
+        bus.queueReply(path, QByteArray(reinterpret_cast<const char *>(data + at), int(length)));
+    }
+
+    if (!protocol.open(path))
+        return;
+    QObject driver;
+    protocol.updatePhyDeviceReadOnlyPropertyToDriverObject(&driver);
+    protocol.updatePhyDeviceReadWritePropertyToDriverObject(&driver);
+    protocol.updatePhyDeviceRealtimePropertyToDriverObject(&driver);
+    protocol.close();
+}
