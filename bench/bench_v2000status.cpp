@@ -40,7 +40,7 @@ void BenchV2000Status::statusRead()
     QFETCH(bool, pollOnly);
     CorvaneSim::Bus &bus = CorvaneSim::Bus::instance();
     bus.reset();
-    CorvaneSim::ControllerSpec spec;
+    CorvaneSim::ControllerConfig spec;
     spec.hardwareVersion = quint16(hardware);
     const int controller = bus.plug(spec);
     for (int fan = 0; fan < 4; ++fan)

@@ -18,7 +18,7 @@ void replayReports(CorvaneHIDDriverIfBase &protocol, CorvaneSim::Protocol kind, 
 {
     CorvaneSim::Bus &bus = CorvaneSim::Bus::instance();
     bus.reset();
-    CorvaneSim::ControllerSpec spec;
+    CorvaneSim::ControllerConfig spec;
     spec.protocol = kind;
     if (kind == CorvaneSim::Protocol::V1100)
         spec.firmwareVersion = spec.protocolVersion = 0x1100;

@@ -22,7 +22,7 @@ Bus::Bus()
 {
 }
 
-int Bus::plug(const ControllerSpec &spec)
+int Bus::plug(const ControllerConfig &spec)
 {
     return d->core.plug(spec);
 }

@@ -35,18 +35,18 @@ QByteArray defaultCpuid(int number)
     return cpuid;
 }
 
-bool pluggable(const ControllerSpec &spec)
+bool pluggable(const ControllerConfig &spec)
 {
     return spec.interfaces >= 1 && spec.primary >= 0 && spec.primary < spec.interfaces
            && (spec.cpuid.isEmpty() || spec.cpuid.size() == CpuidBytes);
 }
 
-QVector<ControllerSpec> initialControllers()
+QVector<ControllerConfig> initialControllers()
 {
     if (!qEnvironmentVariableIsSet("CORVANE_SIM_DEVICES"))
-        return {ControllerSpec()};
+        return {ControllerConfig()};
     QStringList errors;
-    const auto specs = ControllerSpec::parseList(qEnvironmentVariable("CORVANE_SIM_DEVICES"), &errors);
+    const auto specs = ControllerConfig::parseList(qEnvironmentVariable("CORVANE_SIM_DEVICES"), &errors);
     for (const QString &error : qAsConst(errors))
         qCWarning(lcCorvaneSim, "CORVANE_SIM_DEVICES: skipping %s", qPrintable(error));
     return specs;
@@ -73,11 +73,11 @@ BusCore::BusCore()
     , m_garbageState(GarbageSeed)
 {
     m_clock.start();
-    for (const ControllerSpec &spec : initialControllers())
+    for (const ControllerConfig &spec : initialControllers())
         plug(spec);
 }
 
-int BusCore::plug(const ControllerSpec &spec)
+int BusCore::plug(const ControllerConfig &spec)
 {
     if (!pluggable(spec)) {
         qCWarning(lcCorvaneSim, "cannot plug a controller with %d interface(s), primary %d and a %d-byte cpuid",
@@ -91,7 +91,7 @@ int BusCore::plug(const ControllerSpec &spec)
         Plugged plugged;
         plugged.number = number = m_nextNumber++;
         plugged.plugId = m_nextPlugId++;
-        ControllerSpec complete = spec;
+        ControllerConfig complete = spec;
         if (complete.cpuid.isEmpty())
             complete.cpuid = defaultCpuid(number);
         plugged.model = SimController::create(complete);
@@ -264,7 +264,7 @@ QVector<BusCore::InterfaceRecord> BusCore::interfaces(quint16 vendorId, quint16 
     QMutexLocker locker(&m_mutex);
     QVector<InterfaceRecord> records;
     for (const Plugged &plugged : m_controllers) {
-        const ControllerSpec &spec = plugged.model->spec();
+        const ControllerConfig &spec = plugged.model->spec();
         if ((vendorId && vendorId != spec.vendorId) || (productId && productId != spec.productId))
             continue;
         for (int k = 0; k < plugged.paths.size(); ++k)

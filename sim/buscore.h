@@ -30,7 +30,7 @@ public:
     /// Created at first use from CORVANE_SIM_DEVICES and CORVANE_SIM_LOG; never destroyed.
     static BusCore &instance();
 
-    int plug(const ControllerSpec &spec);
+    int plug(const ControllerConfig &spec);
     bool unplug(int controller);
     bool unplugPath(const QString &path);
     void reset();
@@ -54,7 +54,7 @@ public:
     {
         QString path;
         int interface = 0;
-        ControllerSpec spec;
+        ControllerConfig spec;
     };
     /// Present interfaces matching @p vendorId and @p productId (0 matches any), in plug order.
     QVector<InterfaceRecord> interfaces(quint16 vendorId, quint16 productId) const;

@@ -229,7 +229,7 @@ void ControlChannel::handleLine(const QString &line)
 void ControlChannel::plugLine(const QString &item)
 {
     QString error;
-    if (const auto spec = ControllerSpec::parse(item, &error))
+    if (const auto spec = ControllerConfig::parse(item, &error))
         Bus::instance().plug(*spec);
     else
         qCWarning(lcCorvaneSim, "control: cannot plug '%s': %s", qPrintable(item), qPrintable(error));

@@ -20,7 +20,7 @@ namespace CorvaneSim {
 enum class Protocol { V1100, V2000 };
 
 /// One controller as CORVANE_SIM_DEVICES describes it ("v2000,hw=22,adapter=4095").
-struct ControllerSpec
+struct ControllerConfig
 {
     Protocol protocol = Protocol::V2000;
     quint16 firmwareVersion = 0x2000;
@@ -38,10 +38,10 @@ struct ControllerSpec
 
     /// Parses one item; std::nullopt (and @p error set) for bad text.
     /// Numbers are decimal or 0x-hex; an empty cpuid is filled in at plug time.
-    static std::optional<ControllerSpec> parse(const QString &text, QString *error = nullptr);
+    static std::optional<ControllerConfig> parse(const QString &text, QString *error = nullptr);
     /// Parses a ';'-separated list as CORVANE_SIM_DEVICES holds it. Bad items are
     /// skipped and described in @p errors; blank items are skipped silently.
-    static QVector<ControllerSpec> parseList(const QString &text, QStringList *errors = nullptr);
+    static QVector<ControllerConfig> parseList(const QString &text, QStringList *errors = nullptr);
 };
 
 /// What the controller runs (live) or has stored by a save.
@@ -61,7 +61,7 @@ struct ControllerSettings
 
 struct ControllerState
 {
-    ControllerSpec spec;
+    ControllerConfig spec;
     ControllerSettings live;
     ControllerSettings stored;
     int saveCount = 0;                      // save commands taken (v1100: fan and LED saves each count)
@@ -93,7 +93,7 @@ public:
     /// Plug a controller; returns its number n (paths "sim:<n>:<k>"), or -1 for an
     /// impossible controller (no interface, primary out of range, cpuid not 12 bytes).
     /// Listeners hear of each interface on the calling thread, after the bus is unlocked.
-    int plug(const ControllerSpec &spec);
+    int plug(const ControllerConfig &spec);
     bool unplug(int controller);
     bool unplugPath(const QString &path);   // any interface's path unplugs its controller
     /// Remove every controller (listeners hear each unplug), fault and log entry;

@@ -13,14 +13,14 @@ constexpr int PayloadSize = ReportImage::Size - 1;
 constexpr quint8 FirstChannelIds[3] = {16, 32, 48};
 } // namespace
 
-std::unique_ptr<SimController> SimController::create(const ControllerSpec &spec)
+std::unique_ptr<SimController> SimController::create(const ControllerConfig &spec)
 {
     if (spec.protocol == Protocol::V1100)
         return std::make_unique<V1100Controller>(spec);
     return std::make_unique<V2000Controller>(spec);
 }
 
-SimController::SimController(const ControllerSpec &spec)
+SimController::SimController(const ControllerConfig &spec)
 {
     m_state.spec = spec;
     for (QByteArray &block : m_state.live.blocks)

@@ -23,10 +23,10 @@ class SimController
 {
 public:
     /// A model of the protocol that @p spec names; @p spec must be complete (cpuid set).
-    static std::unique_ptr<SimController> create(const ControllerSpec &spec);
+    static std::unique_ptr<SimController> create(const ControllerConfig &spec);
     virtual ~SimController() = default;
 
-    const ControllerSpec &spec() const { return m_state.spec; }
+    const ControllerConfig &spec() const { return m_state.spec; }
     /// The state with the fan speeds as the controller would report them.
     ControllerState snapshot() const;
 
@@ -40,7 +40,7 @@ public:
     virtual void setFanRpm(int fan, quint32 rpm);
 
 protected:
-    explicit SimController(const ControllerSpec &spec);
+    explicit SimController(const ControllerConfig &spec);
 
     /// Applies a sent report that is not an LED channel report.
     virtual void takeCommandReport(const ReportImage &report) = 0;

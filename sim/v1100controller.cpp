@@ -26,7 +26,7 @@ constexpr quint32 MaxDuty = 100;
 
 } // namespace
 
-V1100Controller::V1100Controller(const ControllerSpec &spec)
+V1100Controller::V1100Controller(const ControllerConfig &spec)
     : SimController(spec)
 {
 }

@@ -39,7 +39,7 @@ quint8 flags(bool autoRun, bool shutdownOnDisconnect)
 
 } // namespace
 
-V2000Controller::V2000Controller(const ControllerSpec &spec)
+V2000Controller::V2000Controller(const ControllerConfig &spec)
     : SimController(spec)
 {
 }
@@ -101,7 +101,7 @@ void V2000Controller::execute(const CommandFrame::Command &command)
 
 ReportImage V2000Controller::statusReport() const
 {
-    const ControllerSpec &id = spec();
+    const ControllerConfig &id = spec();
     const ControllerSettings &settings = state().live;
     ReportImage report(StatusReportId);
     report.setU16(1, id.firmwareVersion);

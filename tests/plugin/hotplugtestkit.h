@@ -18,7 +18,7 @@ constexpr quint16 ProductId = 0x1000;
 /// Plugs each ';'-separated controller of @p text, in order.
 inline void plug(const QString &text)
 {
-    for (const CorvaneSim::ControllerSpec &controller : CorvaneSim::ControllerSpec::parseList(text))
+    for (const CorvaneSim::ControllerConfig &controller : CorvaneSim::ControllerConfig::parseList(text))
         QVERIFY(CorvaneSim::Bus::instance().plug(controller) > 0);
 }
 

@@ -40,7 +40,7 @@ QString plugOnly(const QString &text)
 QString plug(const QString &text)
 {
     QString error;
-    const auto spec = CorvaneSim::ControllerSpec::parse(text, &error);
+    const auto spec = CorvaneSim::ControllerConfig::parse(text, &error);
     if (!spec)
         qFatal("bad controller text %s: %s", qPrintable(text), qPrintable(error));
     const int n = Bus::instance().plug(*spec);

@@ -61,8 +61,8 @@ private slots:
 void TestCorvaneHIDDriverIfBase::init()
 {
     Bus::instance().reset();
-    Bus::instance().plug(CorvaneSim::ControllerSpec());
-    Bus::instance().plug(CorvaneSim::ControllerSpec());
+    Bus::instance().plug(CorvaneSim::ControllerConfig());
+    Bus::instance().plug(CorvaneSim::ControllerConfig());
 }
 
 void TestCorvaneHIDDriverIfBase::open_data()

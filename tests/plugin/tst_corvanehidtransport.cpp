@@ -53,7 +53,7 @@ private:
 void TestCorvaneHIDTransport::init()
 {
     Bus::instance().reset();
-    path = QStringLiteral("sim:%1:0").arg(Bus::instance().plug(CorvaneSim::ControllerSpec()));
+    path = QStringLiteral("sim:%1:0").arg(Bus::instance().plug(CorvaneSim::ControllerConfig()));
     device = hid_open_path(path.toLatin1().constData());
     QVERIFY(device);
     Bus::instance().clearLog();

@@ -56,7 +56,7 @@ inline QByteArray get(hid_device *device, quint8 id, int *result = nullptr)
 /// Plugs the controller that @p item describes; its number.
 inline int plug(const QString &item)
 {
-    return CorvaneSim::Bus::instance().plug(*CorvaneSim::ControllerSpec::parse(item));
+    return CorvaneSim::Bus::instance().plug(*CorvaneSim::ControllerConfig::parse(item));
 }
 
 inline CorvaneSim::ControllerState state(int controller)

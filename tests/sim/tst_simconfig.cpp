@@ -31,7 +31,7 @@ private:
 namespace {
 
 // protocol fw proto hw model adapter vid pid interfaces primary cpuid, or the error's key text.
-QString summary(const ControllerSpec &s)
+QString summary(const ControllerConfig &s)
 {
     return QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9")
         .arg(s.protocol == Protocol::V2000 ? "v2000" : "v1100")
@@ -81,7 +81,7 @@ void TestSimConfig::parse()
     QFETCH(QString, text);
     QFETCH(QString, expected);
     QString error;
-    const auto spec = ControllerSpec::parse(text, &error);
+    const auto spec = ControllerConfig::parse(text, &error);
     if (expected.startsWith(QLatin1String("error: "))) {
         QVERIFY(!spec);
         QVERIFY2(error.contains(expected.mid(7)), qPrintable(error));
@@ -94,7 +94,7 @@ void TestSimConfig::parse()
 void TestSimConfig::parseList()
 {
     QStringList errors;
-    const auto specs = ControllerSpec::parseList(QStringLiteral("v2000;bogus; ;v1100,fw=0x1101;v2000,hw=x;"), &errors);
+    const auto specs = ControllerConfig::parseList(QStringLiteral("v2000;bogus; ;v1100,fw=0x1101;v2000,hw=x;"), &errors);
     QCOMPARE(specs.size(), 2);
     QCOMPARE(specs.at(0).protocol, Protocol::V2000);
     QCOMPARE(specs.at(1).firmwareVersion, quint16(0x1101));

@@ -137,7 +137,7 @@ void TestSimProtocol::v2000StatusImage()
 {
     QFETCH(int, hardware);
     QFETCH(QByteArray, expected);
-    ControllerSpec spec;
+    ControllerConfig spec;
     spec.firmwareVersion = 0x2010;
     spec.protocolVersion = 0x2003;
     spec.hardwareVersion = quint16(hardware);

@@ -52,7 +52,7 @@ PanelTestKit::PanelTestKit()
 std::unique_ptr<MainWindow> PanelTestKit::openWindow(const QString &controller, bool boost)
 {
     bus().reset();
-    const auto spec = CorvaneSim::ControllerSpec::parse(controller);
+    const auto spec = CorvaneSim::ControllerConfig::parse(controller);
     if (!spec || bus().plug(*spec) < 0)
         return nullptr;
     UserSettings::open()->setValue(QLatin1String(UserSettings::ChangeBoostKey), boost);

@@ -207,7 +207,7 @@ void ConnectionViewTest::unplugClearsTheViewAndReplugReconnects()
     QCOMPARE(panelWidget<QLabel>(window, "labelCvDeviceAdapter")->text(), QStringLiteral("12.00 V"));
     QCOMPARE(powerReceivers(driver) + 1, receiversWhenOpen);
 
-    PanelTestKit::bus().plug(*CorvaneSim::ControllerSpec::parse(QStringLiteral("v2000,adapter=1000")));
+    PanelTestKit::bus().plug(*CorvaneSim::ControllerConfig::parse(QStringLiteral("v2000,adapter=1000")));
     QTRY_VERIFY_WITH_TIMEOUT(MainWindowProbe::driver(window), TimeoutMs);
     QCOMPARE(MainWindowProbe::driver(window), driver);
     QCOMPARE(panelWidget<QLabel>(window, "labelCvDeviceStatus")->text(), QStringLiteral("Connected"));
@@ -233,7 +233,7 @@ void ConnectionViewTest::controllerArrivingDuringACloseOpensCleanly()
     const int receiversWhenOpen = powerReceivers(driver);
 
     QMetaObject::invokeMethod(
-        &window, [] { PanelTestKit::bus().plug(*CorvaneSim::ControllerSpec::parse(QStringLiteral("v2000"))); },
+        &window, [] { PanelTestKit::bus().plug(*CorvaneSim::ControllerConfig::parse(QStringLiteral("v2000"))); },
         Qt::QueuedConnection);
     QVERIFY(PanelTestKit::bus().unplug(1));
     QTRY_VERIFY_WITH_TIMEOUT(MainWindowProbe::driver(window), TimeoutMs);

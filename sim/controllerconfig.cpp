@@ -50,23 +50,23 @@ bool parseCpuid(const QString &value, QByteArray *out, QString *error)
     return true;
 }
 
-bool applyKey(ControllerSpec &spec, const QString &key, const QString &value, QString *error)
+bool applyKey(ControllerConfig &spec, const QString &key, const QString &value, QString *error)
 {
     if (key == QLatin1String("cpuid"))
         return parseCpuid(value, &spec.cpuid, error);
 
-    using Setter = void (*)(ControllerSpec &, quint32);
+    using Setter = void (*)(ControllerConfig &, quint32);
     struct Field { const char *name; quint32 max; Setter set; };
     static const Field fields[] = {
-        {"fw", 0xffff, [](ControllerSpec &s, quint32 v) { s.firmwareVersion = quint16(v); }},
-        {"proto", 0xffff, [](ControllerSpec &s, quint32 v) { s.protocolVersion = quint16(v); }},
-        {"hw", 0xffff, [](ControllerSpec &s, quint32 v) { s.hardwareVersion = quint16(v); }},
-        {"model", 0xffff, [](ControllerSpec &s, quint32 v) { s.model = quint16(v); }},
-        {"adapter", MaxAdapterReading, [](ControllerSpec &s, quint32 v) { s.adapter = quint16(v); }},
-        {"vid", 0xffff, [](ControllerSpec &s, quint32 v) { s.vendorId = quint16(v); }},
-        {"pid", 0xffff, [](ControllerSpec &s, quint32 v) { s.productId = quint16(v); }},
-        {"interfaces", MaxInterfaces, [](ControllerSpec &s, quint32 v) { s.interfaces = int(v); }},
-        {"primary", MaxInterfaces - 1, [](ControllerSpec &s, quint32 v) { s.primary = int(v); }},
+        {"fw", 0xffff, [](ControllerConfig &s, quint32 v) { s.firmwareVersion = quint16(v); }},
+        {"proto", 0xffff, [](ControllerConfig &s, quint32 v) { s.protocolVersion = quint16(v); }},
+        {"hw", 0xffff, [](ControllerConfig &s, quint32 v) { s.hardwareVersion = quint16(v); }},
+        {"model", 0xffff, [](ControllerConfig &s, quint32 v) { s.model = quint16(v); }},
+        {"adapter", MaxAdapterReading, [](ControllerConfig &s, quint32 v) { s.adapter = quint16(v); }},
+        {"vid", 0xffff, [](ControllerConfig &s, quint32 v) { s.vendorId = quint16(v); }},
+        {"pid", 0xffff, [](ControllerConfig &s, quint32 v) { s.productId = quint16(v); }},
+        {"interfaces", MaxInterfaces, [](ControllerConfig &s, quint32 v) { s.interfaces = int(v); }},
+        {"primary", MaxInterfaces - 1, [](ControllerConfig &s, quint32 v) { s.primary = int(v); }},
     };
     const auto field = std::find_if(std::begin(fields), std::end(fields),
                                     [&key](const Field &f) { return key == QLatin1String(f.name); });
@@ -79,9 +79,9 @@ bool applyKey(ControllerSpec &spec, const QString &key, const QString &value, QS
     return true;
 }
 
-std::optional<ControllerSpec> defaultsFor(const QString &type)
+std::optional<ControllerConfig> defaultsFor(const QString &type)
 {
-    ControllerSpec spec;
+    ControllerConfig spec;
     if (type.compare(QLatin1String("v2000"), Qt::CaseInsensitive) == 0)
         return spec;
     if (type.compare(QLatin1String("v1100"), Qt::CaseInsensitive) == 0) {
@@ -95,7 +95,7 @@ std::optional<ControllerSpec> defaultsFor(const QString &type)
 
 } // namespace
 
-std::optional<ControllerSpec> ControllerSpec::parse(const QString &text, QString *error)
+std::optional<ControllerConfig> ControllerConfig::parse(const QString &text, QString *error)
 {
     const QStringList items = text.split(QLatin1Char(','));
     const QString type = items.first().trimmed();
@@ -126,9 +126,9 @@ std::optional<ControllerSpec> ControllerSpec::parse(const QString &text, QString
     return spec;
 }
 
-QVector<ControllerSpec> ControllerSpec::parseList(const QString &text, QStringList *errors)
+QVector<ControllerConfig> ControllerConfig::parseList(const QString &text, QStringList *errors)
 {
-    QVector<ControllerSpec> specs;
+    QVector<ControllerConfig> specs;
     const QStringList items = text.split(QLatin1Char(';'));
     for (const QString &item : items) {
         if (item.trimmed().isEmpty())
