@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QSharedPointer>
 #include <QSplashScreen>
+#include <QSystemTrayIcon>
 #include <QThread>
 #include <QTranslator>
 
@@ -43,6 +44,10 @@ int runFirstInstance(const QSharedPointer<QSharedMemory> &marker)
     window->show();
     splash->finish(window.get());
     splash.reset();
+    // Without a tray, closing the window quits; a close that came while the
+    // splash was finishing happened before the loop could take the quit.
+    if (window->isHidden() && !QSystemTrayIcon::isSystemTrayAvailable())
+        return 0;
     const int result = QApplication::exec();
     window.reset();
     return result;
