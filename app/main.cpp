@@ -21,11 +21,27 @@ namespace {
 // window is on screen.
 constexpr std::array<unsigned long, 2> SplashPauseMs = {1000, 500};
 
+// The program draws nothing with OpenGL, but left to itself the xcb platform
+// plug-in sets up GLX for its first window and so loads the system's OpenGL
+// driver (Mesa's software one brings tens of megabytes of LLVM): start-up time
+// and resident memory for nothing. The plug-in reads the variable once, when
+// it makes that first window; it is removed again right after, so that
+// programs started from the Utilities tab do not inherit it. A value of the
+// user's own stays.
+void showFirstWindowWithoutOpenGl(QWidget &window)
+{
+    constexpr char Variable[] = "QT_XCB_GL_INTEGRATION";
+    const bool ours = !qEnvironmentVariableIsSet(Variable) && qputenv(Variable, "none");
+    window.show();
+    if (ours)
+        qunsetenv(Variable);
+}
+
 void showSplashPicture(QSplashScreen &splash, int index)
 {
     splash.setPixmap(SplashImage::pixmap(index));
     if (index == 0)
-        splash.show();
+        showFirstWindowWithoutOpenGl(splash);
     QCoreApplication::processEvents();
 }
 

@@ -4,7 +4,8 @@
 # trayer as the system tray, against controllers plugged, pulled and broken
 # through the simulator's control FIFO, checked in the simulator's report log:
 #
-#  1. no controller: the window comes up and nothing goes over the wire;
+#  1. no controller: the window comes up, nothing goes over the wire, no
+#     OpenGL driver is loaded;
 #  2. a v2000 controller is plugged: the probes, the read at open, then one
 #     status read a second;
 #  3. the LED is switched on and a colour picked; a send fails while the LED
@@ -129,6 +130,8 @@ e2e_wait_window
 e2e_load_points horizontalSliderLEDPower pushButtonLedC0 pushButtonLedC4 pushButtonLedF2
 sleep 1
 quiet_since 0 || e2e_fail "exchanges without a controller"
+# It draws nothing with OpenGL, so it loads no OpenGL driver.
+grep -qE '/dri/|libLLVM|libGLX_' "/proc/$E2E_PROGRAM_PID/maps" && e2e_fail "the program loaded an OpenGL driver"
 
 step "2. plug a v2000 controller"
 mark=$(e2e_log_size)
