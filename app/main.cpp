@@ -13,6 +13,7 @@
 #include <QTranslator>
 
 #include <array>
+#include <future>
 #include <memory>
 
 namespace {
@@ -37,21 +38,35 @@ void showFirstWindowWithoutOpenGl(QWidget &window)
         qunsetenv(Variable);
 }
 
-void showSplashPicture(QSplashScreen &splash, int index)
+void showSplashPicture(QSplashScreen &splash, const QPixmap &picture, int index)
 {
-    splash.setPixmap(SplashImage::pixmap(index));
+    splash.setPixmap(picture);
     if (index == 0)
         showFirstWindowWithoutOpenGl(splash);
     QCoreApplication::processEvents();
 }
 
+std::array<QImage, SplashImage::Count - 1> laterSplashPictures()
+{
+    std::array<QImage, SplashImage::Count - 1> pictures;
+    for (int index = 1; index < SplashImage::Count; ++index)
+        pictures[index - 1] = SplashImage::image(index);
+    return pictures;
+}
+
 // The pauses block the GUI thread on purpose: the splash is painted when its
 // picture is set and by the explicit event processing, nothing else runs yet.
+// The later pictures are chosen and decoded on a worker thread during the
+// first pause, so that their decoding does not come on top of the pauses.
 int runFirstInstance(const QSharedPointer<QSharedMemory> &marker)
 {
     auto splash = QSharedPointer<QSplashScreen>::create(QPixmap());
-    for (int index = 0; index < SplashImage::Count; ++index) {
-        showSplashPicture(*splash, index);
+    showSplashPicture(*splash, SplashImage::pixmap(0), 0);
+    auto later = std::async(std::launch::async, laterSplashPictures);
+    QThread::msleep(SplashPauseMs[0]);
+    auto pictures = later.get();
+    for (int index = 1; index < SplashImage::Count; ++index) {
+        showSplashPicture(*splash, QPixmap::fromImage(std::move(pictures[index - 1])), index);
         if (index < int(SplashPauseMs.size()))
             QThread::msleep(SplashPauseMs[index]);
     }

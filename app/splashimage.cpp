@@ -8,24 +8,37 @@
 
 #include <algorithm>
 
-QPixmap SplashImage::pixmap(int index)
+QImage SplashImage::image(int index)
 {
     const QString external = externalName(index);
-    if (const auto signedPicture = fromSignedFile(external, external + QLatin1String(".sig")))
-        return *signedPicture;
-    return QPixmap(builtInName(index));
+    if (auto signedPicture = imageFromSignedFile(external, external + QLatin1String(".sig")))
+        return *std::move(signedPicture);
+    return QImage(builtInName(index));
+}
+
+QPixmap SplashImage::pixmap(int index)
+{
+    return QPixmap::fromImage(image(index));
 }
 
 std::optional<QPixmap> SplashImage::fromSignedFile(const QString &imageFile, const QString &signatureFile)
 {
+    const auto picture = imageFromSignedFile(imageFile, signatureFile);
+    if (!picture)
+        return std::nullopt;
+    return QPixmap::fromImage(*picture);
+}
+
+std::optional<QImage> SplashImage::imageFromSignedFile(const QString &imageFile, const QString &signatureFile)
+{
     const auto signature = readAtMost(signatureFile, MaxSignatureSize - 1);
     if (!signature)
         return std::nullopt;
-    const auto image = readAtMost(imageFile, MaxImageSize);
-    if (!image || !verifySignature(*image, *signature))
+    const auto bytes = readAtMost(imageFile, MaxImageSize);
+    if (!bytes || !verifySignature(*bytes, *signature))
         return std::nullopt;
-    QPixmap picture;
-    if (!picture.loadFromData(*image))
+    QImage picture;
+    if (!picture.loadFromData(*bytes))
         return std::nullopt;
     return picture;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
@@ -27,6 +28,12 @@ public:
 
     /// The picture to show as number @p index (0 to Count - 1).
     static QPixmap pixmap(int index);
+    /**
+     * The same picture as an image, which unlike a pixmap may be made on any
+     * thread (the program's directory must have been asked for once on the
+     * GUI thread before, as pixmap() does).
+     */
+    static QImage image(int index);
 
     /**
      * The picture in @p imageFile when @p signatureFile holds a valid
@@ -40,5 +47,6 @@ public:
     static QString builtInName(int index);
 
 private:
+    static std::optional<QImage> imageFromSignedFile(const QString &imageFile, const QString &signatureFile);
     static std::optional<QByteArray> readAtMost(const QString &file, qint64 limit);
 };
