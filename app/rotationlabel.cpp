@@ -18,10 +18,14 @@ void RotationLabel::addPixmap(const QPixmap &pixmap)
 
 void RotationLabel::setRotate(int rotate)
 {
-    if (!m_pixmaps.isEmpty()) {
-        const int count = m_pixmaps.size();
-        // C++'s % keeps the sign of the dividend; fold negatives back into range.
-        setPixmap(m_pixmaps.at((rotate % count + count) % count));
-    }
     m_rotate = rotate;
+    if (m_pixmaps.isEmpty())
+        return;
+    const int count = m_pixmaps.size();
+    // C++'s % keeps the sign of the dividend; fold negatives back into range.
+    const QPixmap &frame = m_pixmaps.at((rotate % count + count) % count);
+    // An animation sets the value on every tick, many times per frame, and a
+    // label repaints on every setPixmap(): only a new frame is worth one.
+    if (frame.isNull() || pixmap(Qt::ReturnByValue).cacheKey() != frame.cacheKey())
+        setPixmap(frame);
 }

@@ -24,6 +24,20 @@ RotationLabel *labelWithFrames(int count, QWidget *parent = nullptr)
     return label;
 }
 
+class PaintCounter final : public QObject
+{
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 // -1 when the label shows no picture.
 int shownFrame(const RotationLabel &label)
 {
@@ -45,6 +59,7 @@ private slots:
     void rotatePropertyDrivesTheFrames();
     void animationAlternatesTwoFrames_data();
     void animationAlternatesTwoFrames();
+    void repaintsOnlyForANewFrame();
 };
 
 void TestRotationLabel::startsAtZeroWithoutPicture()
@@ -140,6 +155,27 @@ void TestRotationLabel::animationAlternatesTwoFrames()
     animation.pause();
     animation.setCurrentTime(time);
     QCOMPARE(shownFrame(*label), expectedFrame);
+}
+
+void TestRotationLabel::repaintsOnlyForANewFrame()
+{
+    QScopedPointer<RotationLabel> label(labelWithFrames(2));
+    label->setRotate(0);
+    label->show();
+    QVERIFY(QTest::qWaitForWindowExposed(label.data()));
+    QTest::qWait(20);
+    PaintCounter counter;
+    label->installEventFilter(&counter);
+
+    // An animation writes the value on every tick; these all show frame 0.
+    for (const int rotate : {0, 2, -2, 4})
+        label->setRotate(rotate);
+    QTest::qWait(50);
+    QCOMPARE(counter.paints, 0);
+
+    label->setRotate(1);
+    QTRY_VERIFY(counter.paints > 0);
+    QCOMPARE(shownFrame(*label), 1);
 }
 
 QTEST_MAIN(TestRotationLabel)
