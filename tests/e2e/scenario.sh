@@ -75,13 +75,16 @@ switch_led_on() {
 
 # during_upload <path> <control line>: a watcher writes the line as soon as
 # the first channel block report of the next LED law upload on <path> is in
-# the log, while the rest of the law is still on its way.
+# the log, while the rest of the law is still on its way. A watcher of an
+# earlier try that is still waiting loses its token and stays quiet.
 during_upload() {
-  local path=$1 line=$2
+  local path=$1 line=$2 token
+  rm -f "$E2E_WORK"/watcher.*
+  token=$(mktemp "$E2E_WORK/watcher.XXXXXX")
   (
     timeout 20 tail -n0 -F "$CORVANE_SIM_LOG" 2>/dev/null | while read -r _ where op buffer; do
       if [ "$where" = "$path" ] && [ "$op" = send ] && [ "${buffer:0:2}" != 06 ]; then
-        e2e_control "$line"
+        rm "$token" 2>/dev/null && e2e_control "$line"
         break
       fi
     done
