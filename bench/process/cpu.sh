@@ -51,8 +51,7 @@ sleep 2   # the boost's second stage is through
 visible=$(cpu_share "$seconds")
 echo "visible, four blades turning, polled: $visible % of one core over $seconds s"
 
-"$CORVANE_E2E_HELPER" close "$E2E_WINDOW"
-e2e_wait_for 5 e2e_window_hidden || e2e_fail "the window did not go to the tray"
+e2e_close_window || e2e_fail "the window did not go to the tray"
 sleep 2
 hidden=$(cpu_share "$seconds")
 echo "hidden in the tray, polled: $hidden % of one core over $seconds s (target <= 0.2 %)"

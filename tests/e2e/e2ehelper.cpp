@@ -147,6 +147,8 @@ int waitTray(const XConnection &x, int timeoutMs)
     return 0;
 }
 
+// Checked, so that the server has taken the event before the helper hangs up:
+// requests still unread when a client disconnects may be dropped.
 int close(const XConnection &x, xcb_window_t window)
 {
     xcb_client_message_event_t event;
@@ -157,8 +159,13 @@ int close(const XConnection &x, xcb_window_t window)
     event.type = x.atom("WM_PROTOCOLS");
     event.data.data32[0] = x.atom("WM_DELETE_WINDOW");
     event.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(x.connection, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&event));
-    return xcb_flush(x.connection) > 0 ? 0 : 1;
+    std::unique_ptr<xcb_generic_error_t, decltype(&std::free)> error(
+        xcb_request_check(x.connection, xcb_send_event_checked(x.connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                                                               reinterpret_cast<const char *>(&event))),
+        &std::free);
+    if (error)
+        std::fprintf(stderr, "cannot send to window %u: X error %d\n", window, int(error->error_code));
+    return error ? 1 : 0;
 }
 
 int waitMapped(const XConnection &x, const std::string &title, int timeoutMs)

@@ -250,8 +250,7 @@ e2e_log_has "$mark" "\$2 == \"$fresh\" && \$3 == \"send\" && substr(\$4, 1, 14) 
 e2e_log_has "$mark" '$3 ~ /failed/' && e2e_fail "failed exchanges on the fresh controller"
 
 step "8. hidden in the tray, a second launch brings the window back"
-"$CORVANE_E2E_HELPER" close "$E2E_WINDOW" || e2e_fail "cannot ask the window to close"
-e2e_wait_for 5 e2e_window_hidden || e2e_fail "closing did not hide the window"
+e2e_close_window || e2e_fail "closing did not hide the window"
 sleep 0.5
 e2e_program_runs || e2e_fail "closing ended the program although a tray is there"
 timeout 60 "$CORVANE_E2E_PROGRAM" >>"$E2E_WORK/program.out" 2>&1

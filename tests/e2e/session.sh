@@ -119,14 +119,26 @@ e2e_window_shown() {
   [ -n "$(e2e_visible_windows)" ]
 }
 
+# Sets E2E_WINDOW to the window once it is mapped. A search can come back
+# empty while windows come and go, so the window is only taken when found.
+e2e_window_found() {
+  E2E_WINDOW=$(e2e_visible_windows | head -n1)
+  [ -n "$E2E_WINDOW" ]
+}
+
 e2e_window_hidden() {
   [ -z "$(e2e_visible_windows)" ]
 }
 
+# Asks the window to close, as its title bar's close button would, and waits
+# until it is hidden (in the tray).
+e2e_close_window() {
+  "$CORVANE_E2E_HELPER" close "$E2E_WINDOW" && e2e_wait_for 5 e2e_window_hidden
+}
+
 # Waits for the window and for the simulator's control FIFO; sets E2E_WINDOW.
 e2e_wait_window() {
-  e2e_wait_for "${1:-60}" e2e_window_shown || e2e_fail "the window did not show"
-  E2E_WINDOW=$(e2e_visible_windows | head -n1)
+  e2e_wait_for "${1:-60}" e2e_window_found || e2e_fail "the window did not show"
   e2e_wait_for 10 test -p "$CORVANE_SIM_CONTROL" || e2e_fail "no control FIFO at $CORVANE_SIM_CONTROL"
 }
 
