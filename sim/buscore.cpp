@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace CorvaneSim {
 
@@ -199,17 +200,20 @@ bool BusCore::injectFault(const QString &path, Fault fault, int count, int after
     if (plugged == m_controllers.end())
         return false;
     Faults &faults = plugged->faults[size_t(interface)];
-    const int added = std::max(count, 0);
+    // Counts come from outside (the control FIFO); their sum stops at INT_MAX.
+    const auto add = [count](int &total) {
+        total = int(std::min<qint64>(qint64(total) + std::max(count, 0), std::numeric_limits<int>::max()));
+    };
     switch (fault) {
     case Fault::Send:
-        faults.send += added;
+        add(faults.send);
         faults.sendsBefore = std::max(after, 0);
         break;
     case Fault::Get:
-        faults.get += added;
+        add(faults.get);
         faults.getsBefore = std::max(after, 0);
         break;
-    case Fault::Garbage: faults.garbage += added; break;
+    case Fault::Garbage: add(faults.garbage); break;
     case Fault::Silent: plugged->silent = true; break;
     }
     return true;

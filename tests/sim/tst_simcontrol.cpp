@@ -136,6 +136,14 @@ void TestSimControl::faultActsAtOnce()
     QVERIFY(blockUntil([&] { return send(device.get(), save) < 0; }));
     QCOMPARE(send(device.get(), save), -1);
     QVERIFY(send(device.get(), save) > 0);
+
+    // Counts from outside add up without overflowing.
+    write("fault sim:1:0 get 2147483647\nfault sim:1:0 get 2147483647\n");
+    int result = 0;
+    QVERIFY(blockUntil([&] {
+        get(device.get(), 1, &result);
+        return result < 0;
+    }));
 }
 
 void TestSimControl::unplugCutsOffAtOnce()
