@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # tree.sh <stage dir> <expected list> <libdir>
 # The staged install holds exactly the expected files, its command on the
-# PATH is a relative link to the program, and the installed binaries find
-# all their libraries on the system, with no path into the build tree.
+# PATH is a relative link to the program, the udev rule opens up only the
+# hidraw nodes, and the installed binaries find all their libraries on the
+# system, with no path into the build tree.
 set -euo pipefail
 stage=$1 expected=$2 libdir=$3
 . "$(dirname "$0")/common.sh"
@@ -21,6 +22,13 @@ case $(readlink "$link") in
 esac
 [ "$(readlink -f "$link")" = "$(readlink -f "$program")" ] || fail "$link does not lead to $program"
 [ -x "$program" ] || fail "$program is not executable"
+
+# The panel speaks HID feature reports only: the rule must open up the hidraw
+# nodes and nothing else (a raw USB node allows resets and any control request).
+rule=$prefix/lib/udev/rules.d/70-corvane-controller.rules
+if grep -Ev '^[[:space:]]*(#|$)' "$rule" | grep -v '^SUBSYSTEM=="hidraw",'; then
+    fail "$rule gives access to more than the hidraw nodes"
+fi
 
 for binary in "$program" "$prefix/$libdir/corvane-control/generic/libcvhidprt_qt5.so"; do
     if readelf -d "$binary" | grep -E '\((RPATH|RUNPATH)\)'; then
