@@ -12,12 +12,6 @@ namespace {
 // The running average takes this many samples before it starts over.
 constexpr int LastWeightedCount = 6;
 
-bool advanced(const CpuTimes &from, const CpuTimes &to)
-{
-    return to.idle >= from.idle && to.kernel >= from.kernel && to.user >= from.user
-        && (to.kernel != from.kernel || to.user != from.user);
-}
-
 } // namespace
 
 QString CpuLoadSampler::Reading::labelText() const
@@ -43,7 +37,6 @@ std::optional<CpuLoadSampler::Reading> CpuLoadSampler::step(int maxLevel)
         return std::nullopt;
     }
     const std::optional<double> load = loadSince(*now);
-    // Counters that stood still or ran backwards give no load; start again from them.
     m_previous = *now;
     if (!load)
         return std::nullopt;
@@ -61,13 +54,14 @@ int CpuLoadSampler::levelForPercent(int percent, int maxLevel)
     return int(std::clamp<qint64>(level, 1, maxLevel));
 }
 
+// Only counters that all stood still (or all ran backwards) measure nothing.
 std::optional<double> CpuLoadSampler::loadSince(const CpuTimes &now) const
 {
-    if (!advanced(m_previous, now))
+    const CpuTimes passed = now.since(m_previous);
+    const double total = double(passed.kernel()) + double(passed.user());
+    if (total == 0.0)
         return std::nullopt;
-    const double idle = double(now.idle - m_previous.idle);
-    const double total = double(now.kernel - m_previous.kernel) + double(now.user - m_previous.user);
-    return std::clamp((total - idle) / total, 0.0, 1.0);
+    return (total - double(passed.idle())) / total;
 }
 
 void CpuLoadSampler::addToAverage(double load)

@@ -36,8 +36,10 @@ public:
 
     /**
      * One tick. Returns the reading to apply to both fan groups, or nothing
-     * when this tick only primed the sampler or when no usable times could be
-     * read (then nothing but, at most, the stored times changes).
+     * when this tick only primed the sampler, when no usable times could be
+     * read or when not one counter advanced since the last tick (then nothing
+     * but, at most, the stored times changes). A counter that went backwards
+     * counts as standing still, so the others still give a reading.
      * @p maxLevel is the top level of the active duty table.
      */
     std::optional<Reading> step(int maxLevel);

@@ -3,13 +3,9 @@
 
 #include <QFile>
 
-#include <array>
 #include <limits>
 
 namespace {
-
-// Field order of the aggregate line; later fields (steal, guest, ...) are not used.
-enum Field { User, Nice, System, Idle, IoWait, Irq, SoftIrq, FieldCount };
 
 std::optional<quint64> parseTicks(const QByteArray &word)
 {
@@ -27,39 +23,61 @@ std::optional<quint64> parseTicks(const QByteArray &word)
     return value;
 }
 
-std::optional<quint64> sum(std::initializer_list<quint64> terms)
+bool sumFits(std::initializer_list<quint64> terms)
 {
     quint64 total = 0;
     for (const quint64 term : terms) {
         if (__builtin_add_overflow(total, term, &total))
-            return std::nullopt;
+            return false;
     }
-    return total;
+    return true;
 }
 
 std::optional<CpuTimes> fromCpuLine(const QList<QByteArray> &words)
 {
-    if (words.size() <= FieldCount)
+    if (words.size() <= CpuTimes::FieldCount)
         return std::nullopt;
-    std::array<quint64, FieldCount> f{};
-    for (int i = 0; i < FieldCount; ++i) {
+    CpuTimes times;
+    for (int i = 0; i < CpuTimes::FieldCount; ++i) {
         const auto ticks = parseTicks(words.at(i + 1));
         if (!ticks)
             return std::nullopt;
-        f[i] = *ticks;
+        times.ticks[i] = *ticks;
     }
-    const auto idle = sum({f[Idle], f[IoWait]});
-    const auto busyKernel = sum({f[System], f[Irq], f[SoftIrq]});
-    const auto user = sum({f[User], f[Nice]});
-    if (!idle || !busyKernel || !user)
+    const auto &t = times.ticks;
+    // kernel() holds idle(), so these two sums bound every sum taken later.
+    if (!sumFits({t[CpuTimes::System], t[CpuTimes::Irq], t[CpuTimes::SoftIrq], t[CpuTimes::Idle],
+                  t[CpuTimes::IoWait]})
+        || !sumFits({t[CpuTimes::User], t[CpuTimes::Nice]})) {
         return std::nullopt;
-    const auto kernel = sum({*busyKernel, *idle});
-    if (!kernel)
-        return std::nullopt;
-    return CpuTimes{*idle, *kernel, *user};
+    }
+    return times;
 }
 
 } // namespace
+
+quint64 CpuTimes::idle() const
+{
+    return ticks[Idle] + ticks[IoWait];
+}
+
+quint64 CpuTimes::kernel() const
+{
+    return ticks[System] + ticks[Irq] + ticks[SoftIrq] + idle();
+}
+
+quint64 CpuTimes::user() const
+{
+    return ticks[User] + ticks[Nice];
+}
+
+CpuTimes CpuTimes::since(const CpuTimes &earlier) const
+{
+    CpuTimes passed;
+    for (int i = 0; i < FieldCount; ++i)
+        passed.ticks[i] = ticks[i] > earlier.ticks[i] ? ticks[i] - earlier.ticks[i] : 0;
+    return passed;
+}
 
 std::optional<CpuTimes> CpuTimes::fromProcStat(const QByteArray &procStat)
 {

@@ -4,26 +4,42 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include <array>
 #include <optional>
 
 /**
- * Cumulative CPU times of the whole machine, in clock ticks since boot.
+ * Cumulative CPU times of the whole machine, in clock ticks since boot, as
+ * the aggregate "cpu" line of /proc/stat gives them.
  *
- * `kernel` includes `idle`, so `user + kernel` is all time and
- * `user + kernel - idle` the busy time. Taken from the aggregate "cpu" line of
- * /proc/stat: user = user + nice, kernel = system + irq + softirq + idle +
+ * They are read as the three times the load is made of: kernel() includes
+ * idle(), so `user() + kernel()` is all time and `user() + kernel() - idle()`
+ * the busy time; user = user + nice, kernel = system + irq + softirq + idle +
  * iowait, idle = idle + iowait.
  */
 struct CpuTimes final
 {
-    quint64 idle = 0;
-    quint64 kernel = 0;
-    quint64 user = 0;
+    /// The fields of the aggregate line in their order; later ones (steal, guest, ...) are not used.
+    enum Field { User, Nice, System, Idle, IoWait, Irq, SoftIrq, FieldCount };
+
+    std::array<quint64, FieldCount> ticks{};
+
+    quint64 idle() const;
+    quint64 kernel() const;
+    quint64 user() const;
+
+    /**
+     * The ticks that passed from @p earlier to these times, field by field.
+     * A field that went backwards counts as no time passed: the kernel
+     * documents that iowait may decrease, and its dips must neither fake
+     * idle time nor hide the other fields' progress.
+     */
+    CpuTimes since(const CpuTimes &earlier) const;
 
     /**
      * Reads the first line of @p procStat whose first word is "cpu".
-     * Returns nothing when there is no such line or when one of its first
-     * seven fields is missing, not a plain decimal number or out of range.
+     * Returns nothing when there is no such line, when one of its first
+     * seven fields is missing, not a plain decimal number or out of range,
+     * or when the three times do not fit in 64 bits.
      */
     static std::optional<CpuTimes> fromProcStat(const QByteArray &procStat);
 

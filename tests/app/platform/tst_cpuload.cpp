@@ -14,6 +14,7 @@ namespace {
 constexpr int Garbage = -1;   // the file text has no usable aggregate line
 constexpr int Stalled = -2;   // no time has passed since the previous sample
 constexpr int Backwards = -3; // every counter is lower than before
+constexpr int IoWaitDips = -4; // 90 % busy, but iowait falls by more than idle and iowait rose
 constexpr int NoReading = -1;
 
 // Counters of a recorded aggregate line; each tick spends 2000 ticks, 20 per load percent busy.
@@ -35,6 +36,7 @@ struct ProcStat
         case Garbage: return QByteArrayLiteral("cpu  12 0 x 5 0 0 0\n");
         case Stalled: return text();
         case Backwards: *this = ProcStat{}; return text();
+        case IoWaitDips: tick(90); iowait -= 400; return text();
         }
         const quint64 busy = quint64(load);
         user += 10 * busy; nice += 2 * busy; system += 6 * busy; irq += busy; softirq += busy;
@@ -103,9 +105,9 @@ void TestCpuLoad::parse()
     QCOMPARE(times.has_value(), valid);
     if (!valid)
         return;
-    QTEST(times->idle, "idle");
-    QTEST(times->kernel, "kernel");
-    QTEST(times->user, "user");
+    QTEST(times->idle(), "idle");
+    QTEST(times->kernel(), "kernel");
+    QTEST(times->user(), "user");
 }
 
 void TestCpuLoad::step_data()
@@ -123,6 +125,8 @@ void TestCpuLoad::step_data()
     QTest::newRow("no time passed") << QList<int>{40, Stalled, 40} << QList<int>{40, NoReading, 40};
     QTest::newRow("counters ran backwards: measured from there on")
         << QList<int>{40, Backwards, 60} << QList<int>{40, NoReading, 47};
+    // The other fields still measure the tick: 1800 busy ticks of 1950.
+    QTest::newRow("iowait went backwards") << QList<int>{40, IoWaitDips, 40} << QList<int>{40, 57, 53};
 }
 
 void TestCpuLoad::step()
