@@ -125,6 +125,9 @@ void TestSignedConfig::keytoolInteroperatesWithOpenssl()
     QTemporaryDir dir;
     const QString privateKey = dir.filePath(QStringLiteral("private.pem"));
     const QString publicKey = dir.filePath(QStringLiteral("public.pem"));
+    // A key file that is overwritten must lose the mode it had.
+    QVERIFY(writeFile(privateKey, "old key"));
+    QVERIFY(QFile::setPermissions(privateKey, QFile::permissions(privateKey) | QFile::ReadGroup | QFile::ReadOther));
     QVERIFY(runTool(QStringLiteral(CORVANE_KEYTOOL), {"genkey", privateKey, publicKey}));
     QCOMPARE(dsaSizes(readFile(publicKey)), qMakePair(2048, 256));
     QCOMPARE(QFileInfo(privateKey).permissions() & (QFile::ReadGroup | QFile::ReadOther),

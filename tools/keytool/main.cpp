@@ -12,7 +12,9 @@
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -73,12 +75,17 @@ Pkey generateKey()
     return Pkey(key);
 }
 
+// The private half must never be readable by others, not even briefly: a
+// new file is made with the mode, and a file that already exists gets it
+// before anything is written into it.
 File openForWriting(const char* path, mode_t mode)
 {
-    // The private half must never be readable by others, not even briefly.
-    const mode_t old = umask(0777 & ~mode);
-    File f(std::fopen(path, "wb"));
-    umask(old);
+    const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    if (fd < 0)
+        return nullptr;
+    File f(fchmod(fd, mode) == 0 ? fdopen(fd, "wb") : nullptr);
+    if (!f)
+        close(fd);
     return f;
 }
 
