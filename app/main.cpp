@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow.h"
 #include "platform/instancemarker.h"
+#include "platform/programenvironment.h"
 #include "splashimage.h"
 #include "uitranslation.h"
 #include "usersettings.h"
@@ -22,27 +23,11 @@ namespace {
 // window is on screen.
 constexpr std::array<unsigned long, 2> SplashPauseMs = {1000, 500};
 
-// The program draws nothing with OpenGL, but left to itself the xcb platform
-// plug-in sets up GLX for its first window and so loads the system's OpenGL
-// driver (Mesa's software one brings tens of megabytes of LLVM): start-up time
-// and resident memory for nothing. The plug-in reads the variable once, when
-// it makes that first window; it is removed again right after, so that
-// programs started from the Utilities tab do not inherit it. A value of the
-// user's own stays.
-void showFirstWindowWithoutOpenGl(QWidget &window)
-{
-    constexpr char Variable[] = "QT_XCB_GL_INTEGRATION";
-    const bool ours = !qEnvironmentVariableIsSet(Variable) && qputenv(Variable, "none");
-    window.show();
-    if (ours)
-        qunsetenv(Variable);
-}
-
 void showSplashPicture(QSplashScreen &splash, const QPixmap &picture, int index)
 {
     splash.setPixmap(picture);
     if (index == 0)
-        showFirstWindowWithoutOpenGl(splash);
+        splash.show();
     QCoreApplication::processEvents();
 }
 
@@ -89,6 +74,7 @@ int runFirstInstance(const QSharedPointer<QSharedMemory> &marker)
 int main(int argc, char *argv[])
 {
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+    ProgramEnvironment::setBeforeApplication();
     // Destroyed in reverse order: settings, marker, translator, application.
     QApplication application(argc, argv);
     QTranslator translator;

@@ -2,6 +2,7 @@
 #include "utilitiespanel.h"
 
 #include "platformlogging.h"
+#include "programenvironment.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -84,6 +85,9 @@ void UtilitiesPanel::build(QWidget *frame, QButtonGroup *group) const
 
 bool UtilitiesPanel::launch(const QAbstractButton *button)
 {
-    return QProcess::startDetached(button->property(ExecProperty).toString(), {},
-                                   button->property(PathProperty).toString());
+    QProcess process;
+    process.setProgram(button->property(ExecProperty).toString());
+    process.setWorkingDirectory(button->property(PathProperty).toString());
+    process.setProcessEnvironment(ProgramEnvironment::forStartedPrograms());
+    return process.startDetached();
 }

@@ -41,7 +41,11 @@ public:
      */
     void build(QWidget *frame, QButtonGroup *group) const;
 
-    /// Starts the button's "Exec" detached, without arguments, in its "Path"; true when it started.
+    /**
+     * Starts the button's "Exec" detached, without arguments, in its "Path",
+     * with the environment of ProgramEnvironment::forStartedPrograms(); true
+     * when it started.
+     */
     static bool launch(const QAbstractButton *button);
 
 private:

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/programenvironment.h"
 #include "platform/utilitiespanel.h"
 
 #include <QButtonGroup>
@@ -32,6 +33,9 @@ void TestUtilitiesPanel::initTestCase()
     QVERIFY(!desktop.isEmpty());
     m_programDir = QDir(desktop + "/../..").absolutePath();
     UtilitiesPanel(m_programDir).build(&m_frame, &m_group);
+    // As the program does at start: the setting is the program's own.
+    qunsetenv("QT_XCB_GL_INTEGRATION");
+    ProgramEnvironment::setBeforeApplication();
 }
 
 void TestUtilitiesPanel::usableEntriesFillRows_data()
@@ -95,7 +99,7 @@ void TestUtilitiesPanel::missingFolderLeavesFrameEmpty()
 void TestUtilitiesPanel::launch_data()
 {
     QTest::addColumn<bool>("programExists");
-    QTest::newRow("starts in its working directory") << true;
+    QTest::newRow("starts in its working directory, without the program's own variables") << true;
     QTest::newRow("missing program") << false;
 }
 
@@ -110,7 +114,8 @@ void TestUtilitiesPanel::launch()
     if (programExists) {
         QFile script(tool);
         QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\npwd > started\n");
+        // Written aside and moved, so that the file is whole once it is there.
+        script.write("#!/bin/sh\n{ pwd; echo \"${QT_XCB_GL_INTEGRATION-unset}\"; } > part && mv part started\n");
         script.close();
         QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
     }
@@ -124,7 +129,7 @@ void TestUtilitiesPanel::launch()
     QFile started(work + "/started");
     QTRY_VERIFY(started.exists() && started.size() > 0);
     QVERIFY(started.open(QIODevice::ReadOnly));
-    QCOMPARE(started.readAll().trimmed(), QFile::encodeName(work));
+    QCOMPARE(started.readAll().trimmed(), QFile::encodeName(work) + "\nunset");
 }
 
 QTEST_MAIN(TestUtilitiesPanel)
