@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QLockFile>
 
+#include <unistd.h>
+
 #include <algorithm>
 
 namespace {
@@ -61,17 +63,26 @@ void removeStaleSegment(const QString &key)
 // While another launch is between creating its segment and attaching to it,
 // the segment has no attachment and would look stale to our probe. Launches
 // take this lock file for their whole first-instance test so they never
-// overlap; QLockFile takes over a lock whose owner has died.
+// overlap; QLockFile takes over a lock whose owner has died. It is the user's
+// own: in the runtime folder, which only the user can write to, or else in
+// the shared temporary folder under a name that carries the user id, so that
+// another user's lock never holds up a launch.
 QString launchLockPath()
 {
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("corvane-control-instance.lock"));
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty())
+        return QDir(runtime).filePath(QStringLiteral("corvane-control-instance.lock"));
+    return QDir(QDir::tempPath()).filePath(QStringLiteral("corvane-control-instance-%1.lock").arg(getuid()));
 }
 
 } // namespace
 
+// System V segments are machine-wide and a segment made by one user cannot be
+// attached by another: without the user id in the key, one user's running
+// panel would turn every other user's launch into a silent later instance.
 QString InstanceMarker::key()
 {
-    return QStringLiteral("{C8A9A39C-0D47-4915-9127-1B9D25E60AE9}");
+    return QStringLiteral("{C8A9A39C-0D47-4915-9127-1B9D25E60AE9}-%1").arg(getuid());
 }
 
 QSharedPointer<QSharedMemory> InstanceMarker::make()

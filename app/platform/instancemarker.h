@@ -8,7 +8,8 @@
 /**
  * The single-instance marker: an 8-byte shared memory segment that the first
  * instance of the program creates and that later launches use to ask it to
- * show its window.
+ * show its window. Each user has a marker of their own, so every user who is
+ * logged in can run one instance.
  *
  * Byte 0 is 'A' once the first instance has set the segment up; byte 1 is the
  * show request, 'H' for none and 'S' when a later launch asks for the window;
@@ -23,7 +24,7 @@ public:
     static constexpr char NoRequest = 'H';
     static constexpr char ShowRequest = 'S';
 
-    /// The key every instance uses.
+    /// The key of this process's user's instances; it carries the user id.
     static QString key();
 
     /// A marker object for key(), not attached yet.

@@ -36,6 +36,19 @@ public:
     std::unique_ptr<QProcess> start(const QString &program,
                                     const QProcessEnvironment &extra = QProcessEnvironment()) const;
 
+    /**
+     * Starts @p program as the user @p uid (group @p gid) through setpriv,
+     * with a home, configuration and runtime folder of that user's own in
+     * the sandbox; the temporary folder stays the one all processes share.
+     * Needs root, and @p program must be readable by that user. Null when
+     * the folders cannot be made.
+     */
+    std::unique_ptr<QProcess> startAsUser(uint uid, uint gid, const QString &program,
+                                          const QProcessEnvironment &extra = QProcessEnvironment()) const;
+
 private:
+    /// Makes the folders of the user @p uid in the sandbox; returns their parent, empty on failure.
+    QString userFolders(uint uid, uint gid) const;
+
     QTemporaryDir m_root;
 };

@@ -9,6 +9,8 @@
 #include <QTest>
 
 #include <optional>
+#include <pwd.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -26,6 +28,22 @@ QByteArray markerOf(char presence, char request)
     return bytes;
 }
 
+QProcessEnvironment exchangeLog(const QString &path)
+{
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("CORVANE_SIM_LOG"), path);
+    return environment;
+}
+
+// Only a first instance gets as far as its event loop and reads the controller.
+bool waitForExchange(const QString &log)
+{
+    return QTest::qWaitFor([&log] {
+        QFile file(log);
+        return file.open(QIODevice::ReadOnly) && file.readAll().contains(" get ");
+    }, StartTimeoutMs);
+}
+
 } // namespace
 
 class SingleInstanceTest : public QObject
@@ -39,6 +57,7 @@ private slots:
     void segmentWithoutPresenceMarkIsLeftAlone_data();
     void segmentWithoutPresenceMarkIsLeftAlone();
     void killedFirstInstanceDoesNotLockOut();
+    void eachUserRunsAnInstance();
 
 private:
     /// The marker's bytes as another process sees them; nothing when there is no segment.
@@ -156,6 +175,30 @@ void SingleInstanceTest::killedFirstInstanceDoesNotLockOut()
     QCOMPARE(readMarker(), markerOf('A', 'H'));
     runLaterInstance();
     QCOMPARE(readMarker(), markerOf('A', 'S'));
+}
+
+// System V segments are machine-wide: one user's instance must neither hold
+// another user's launch off nor be taken for it.
+void SingleInstanceTest::eachUserRunsAnInstance()
+{
+    const passwd *other = getpwnam("nobody");
+    if (geteuid() != 0 || !other)
+        QSKIP("starting the program as another user needs root and the user nobody");
+    const QStringList asOther{QStringLiteral("--reuid=%1").arg(other->pw_uid),
+                              QStringLiteral("--regid=%1").arg(other->pw_gid), QStringLiteral("--clear-groups")};
+    if (QProcess::execute(QStringLiteral("setpriv"), asOther + QStringList{"--", "test", "-x", Program}) != 0)
+        QSKIP("the user nobody cannot run the program in this build tree");
+    const QString theirLog = m_launcher.path(QStringLiteral("tmp/nobody.log"));
+    const QString myLog = m_launcher.path(QStringLiteral("tmp/root.log"));
+
+    auto theirs = m_launcher.startAsUser(other->pw_uid, other->pw_gid, Program, exchangeLog(theirLog));
+    QVERIFY(theirs);
+    m_running.push_back(std::move(theirs));
+    m_running.push_back(m_launcher.start(Program, exchangeLog(myLog)));
+    QVERIFY(waitForExchange(theirLog));
+    QVERIFY(waitForExchange(myLog));
+    for (const auto &process : m_running)
+        QCOMPARE(process->state(), QProcess::Running);
 }
 
 QTEST_GUILESS_MAIN(SingleInstanceTest)
