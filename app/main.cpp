@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 #include "platform/instancemarker.h"
 #include "platform/programenvironment.h"
+#include "platform/terminationsignals.h"
 #include "splashimage.h"
 #include "uitranslation.h"
 #include "usersettings.h"
@@ -43,7 +44,7 @@ std::array<QImage, SplashImage::Count - 1> laterSplashPictures()
 // picture is set and by the explicit event processing, nothing else runs yet.
 // The later pictures are chosen and decoded on a worker thread during the
 // first pause, so that their decoding does not come on top of the pauses.
-int runFirstInstance(const QSharedPointer<QSharedMemory> &marker)
+int runFirstInstance(const QSharedPointer<QSharedMemory> &marker, TerminationSignals &termination)
 {
     auto splash = QSharedPointer<QSplashScreen>::create(QPixmap());
     showSplashPicture(*splash, SplashImage::pixmap(0), 0);
@@ -64,6 +65,8 @@ int runFirstInstance(const QSharedPointer<QSharedMemory> &marker)
     // splash was finishing happened before the loop could take the quit.
     if (window->isHidden() && !QSystemTrayIcon::isSystemTrayAvailable())
         return 0;
+    // A signal caught since start-up is acted on as soon as the loop runs.
+    termination.watch();
     const int result = QApplication::exec();
     window.reset();
     return result;
@@ -75,8 +78,12 @@ int main(int argc, char *argv[])
 {
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
     ProgramEnvironment::setBeforeApplication();
-    // Destroyed in reverse order: settings, marker, translator, application.
+    // Destroyed in reverse order: settings, marker, translator, signal
+    // watcher, application.
     QApplication application(argc, argv);
+    // Caught before the marker is claimed, so that no signal can leave it behind.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::arrived, &application, &QCoreApplication::quit);
     QTranslator translator;
     const QSharedPointer<QSharedMemory> marker = InstanceMarker::make();
     const bool firstInstance = InstanceMarker::claim(*marker);
@@ -86,5 +93,5 @@ int main(int argc, char *argv[])
 
     if (!firstInstance)
         return -1;
-    return runFirstInstance(marker);
+    return runFirstInstance(marker, termination);
 }

@@ -168,6 +168,8 @@ void MainWindow::setUpTrayMenu()
     trayMenu->addAction(ui->actionExit);
     trayIcon->setContextMenu(trayMenu);
     connect(ui->actionExit, SIGNAL(triggered()), qApp, SLOT(quit()));
+    // Exit, or a signal that ends the session, may come while the window is on screen.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::saveChangeBoost);
     connect(ui->actionAutoStartUp, SIGNAL(triggered(bool)), this, SLOT(enableAutoStart(bool)));
 }
 

@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Linux platform layer: CPU times and load, auto-start entry, Utilities launchers,
-# the environment the program keeps to itself.
+# the environment the program keeps to itself, termination signals.
 target_sources(corvane-app-core PRIVATE
   platform/platformlogging.cpp platform/platformlogging.h
   platform/cputimes.cpp platform/cputimes.h
@@ -8,4 +8,5 @@ target_sources(corvane-app-core PRIVATE
   platform/autostartentry.cpp platform/autostartentry.h
   platform/utilitiespanel.cpp platform/utilitiespanel.h
   platform/programenvironment.cpp platform/programenvironment.h
+  platform/terminationsignals.cpp platform/terminationsignals.h
 )

@@ -5,9 +5,11 @@
 #include "programlauncher.h"
 
 #include <QElapsedTimer>
+#include <QSettings>
 #include <QSharedMemory>
 #include <QTest>
 
+#include <csignal>
 #include <optional>
 #include <pwd.h>
 #include <unistd.h>
@@ -58,11 +60,13 @@ private slots:
     void segmentWithoutPresenceMarkIsLeftAlone();
     void killedFirstInstanceDoesNotLockOut();
     void eachUserRunsAnInstance();
+    void signalQuitsAsExitDoes_data();
+    void signalQuitsAsExitDoes();
 
 private:
     /// The marker's bytes as another process sees them; nothing when there is no segment.
     static std::optional<QByteArray> readMarker();
-    std::unique_ptr<QProcess> startFirstInstance();
+    std::unique_ptr<QProcess> startFirstInstance(const QProcessEnvironment &extra = QProcessEnvironment());
     void runLaterInstance();
 
     ProgramLauncher m_launcher;
@@ -76,10 +80,13 @@ void SingleInstanceTest::initTestCase()
     m_launcher.isolate();
 }
 
+// A quit by signal leaves nothing behind; killing stays the way out of a hung one.
 void SingleInstanceTest::cleanup()
 {
     for (auto &process : m_running) {
-        process->kill();
+        process->terminate();
+        if (!process->waitForFinished(StartTimeoutMs))
+            process->kill();
         process->waitForFinished();
     }
     m_running.clear();
@@ -99,9 +106,9 @@ std::optional<QByteArray> SingleInstanceTest::readMarker()
     return bytes;
 }
 
-std::unique_ptr<QProcess> SingleInstanceTest::startFirstInstance()
+std::unique_ptr<QProcess> SingleInstanceTest::startFirstInstance(const QProcessEnvironment &extra)
 {
-    auto process = m_launcher.start(Program);
+    auto process = m_launcher.start(Program, extra);
     if (!process->waitForStarted())
         return nullptr;
     QElapsedTimer clock;
@@ -199,6 +206,41 @@ void SingleInstanceTest::eachUserRunsAnInstance()
     QVERIFY(waitForExchange(myLog));
     for (const auto &process : m_running)
         QCOMPARE(process->state(), QProcess::Running);
+}
+
+void SingleInstanceTest::signalQuitsAsExitDoes_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<bool>("duringStartUp");
+    QTest::newRow("SIGTERM") << SIGTERM << false;
+    QTest::newRow("SIGINT") << SIGINT << false;
+    QTest::newRow("SIGHUP") << SIGHUP << false;
+    QTest::newRow("SIGTERM during the splash") << SIGTERM << true;
+}
+
+// As Exit from the tray does: the loop ends, the window goes (and with it the
+// controller), the settings are written and the instance marker goes with
+// the process.
+void SingleInstanceTest::signalQuitsAsExitDoes()
+{
+    QFETCH(int, signalNumber);
+    QFETCH(bool, duringStartUp);
+    const QString settingsFile = m_launcher.path(QStringLiteral("config/Corvane/CorvaneController1.conf"));
+    const QString log = m_launcher.path(QStringLiteral("tmp/exchanges.log"));
+    QFile::remove(settingsFile);
+    QFile::remove(log);
+
+    const auto program = startFirstInstance(exchangeLog(log));
+    QVERIFY(program);
+    if (!duringStartUp)
+        QVERIFY(waitForExchange(log));
+    QCOMPARE(::kill(pid_t(program->processId()), signalNumber), 0);
+    QVERIFY(program->waitForFinished(StartTimeoutMs));
+    QCOMPARE(program->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program->exitCode(), 0);
+    QCOMPARE(readMarker(), std::nullopt);
+    QCOMPARE(QSettings(settingsFile, QSettings::IniFormat).value(QStringLiteral("change_boost")),
+             QVariant(QStringLiteral("true")));
 }
 
 QTEST_GUILESS_MAIN(SingleInstanceTest)
