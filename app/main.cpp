@@ -78,6 +78,14 @@ int main(int argc, char *argv[])
 {
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
     ProgramEnvironment::setBeforeApplication();
+    // Qt's fallback session management asks every visible window to close
+    // when the session is saved and cancels the logout if one refuses, and
+    // closing this window only hides it to the tray. Nothing needs saving at
+    // that point (the one setting the program writes is stored whenever the
+    // window hides and when the program quits), and a session that really
+    // ends stops the program as Exit does, by the session manager's last
+    // message or by signal.
+    QGuiApplication::setFallbackSessionManagementEnabled(false);
     // Destroyed in reverse order: settings, marker, translator, signal
     // watcher, application.
     QApplication application(argc, argv);
