@@ -60,6 +60,7 @@ TerminationSignals::~TerminationSignals()
     for (const int signalNumber : Caught)
         setAction(signalNumber, SIG_DFL, 0);
     writeEnd = -1;
+    delete m_notifier;
     close(m_pipe[0]);
     close(m_pipe[1]);
 }
@@ -74,7 +75,7 @@ void TerminationSignals::readPending()
 {
     unsigned char number = 0;
     while (read(m_pipe[0], &number, 1) == 1) {
-        qCDebug(lcCorvanePlatform, "quitting on signal %d", int(number));
+        qCDebug(lcCorvanePlatform, "caught signal %d", int(number));
         emit arrived(int(number));
     }
 }
