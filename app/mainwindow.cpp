@@ -2,13 +2,14 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "deviceidentity.h"
+#include "connectionview.h"
+#include "fanmodes.h"
 #include "globalconfig.h"
+#include "ledpanel.h"
 #include "mainwindowcoprocessor.h"
 #include "platform/autostartentry.h"
 #include "platform/instancemarker.h"
 #include "platform/utilitiespanel.h"
-#include "rotationlabel.h"
 #include "usersettings.h"
 #include "windowlogging.h"
 
@@ -19,8 +20,6 @@
 #include <QGenericPluginFactory>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPixmap>
-#include <QSignalBlocker>
 #include <QThread>
 #include <QUrl>
 #include <QWindowStateChangeEvent>
@@ -33,14 +32,6 @@ constexpr quint16 SupportedVendorId = 0x2A0E;
 constexpr quint16 SupportedProductId = 0x1000;
 constexpr int AutoFanSpeedIntervalMs = 5000;
 constexpr int MonitorShowIntervalMs = 1000;
-constexpr int LedColourCount = 14;
-constexpr int FansPerGroup = 2;
-constexpr int G1FirstFan = 0;
-constexpr int G2FirstFan = 2;
-constexpr int BoostLeadMs = 10;
-constexpr int LevelDelayMs = 10;
-constexpr int BoostedLevelDelayMs = 1000;
-constexpr float LowestPoweredVolts = 9.0f;
 
 } // namespace
 
@@ -51,7 +42,6 @@ MainWindow::MainWindow(QSharedPointer<QSharedMemory> sharedMemory, QWidget *pare
       buttonGroupBreathLED(new QButtonGroup(this)),
       autoFanSpeedTimer(new QTimer(this)),
       monitorShowTimer(new QTimer(this)),
-      bladeSpinner({&fanAnimations[0], &fanAnimations[3], &fanAnimations[1], &fanAnimations[2]}, this),
       sharedMemory(std::move(sharedMemory)),
       utilitiesButtonGroup(new QButtonGroup(this)),
       coprocessorThread(new QThread(this)),
@@ -64,16 +54,12 @@ MainWindow::MainWindow(QSharedPointer<QSharedMemory> sharedMemory, QWidget *pare
     createTrayIcon();
     // Connects the slots by name: every sender must be named and parented by now.
     ui->setupUi(this);
-    setUpFanControls();
-    setUpLedButtonGroups();
+    createPanels();
     ui->labelVersion->setText(QStringLiteral("version 1.0.6"));
     setUpTrayMenu();
-    setUpModeButtonGroup();
     applyUserSettings();
     startConfigurationLoad();
     trayIcon->show();
-    setUpFanAnimations();
-    setDeviceControlsEnabled(false);
     buildUtilitiesPanel();
     monitorShowTimer->start();
 }
@@ -135,28 +121,17 @@ void MainWindow::createTrayIcon()
     trayMenu = new QMenu(this);
 }
 
-void MainWindow::setUpFanControls()
+// The panels take over the form's controls; the fan modes and the LED panel
+// follow whichever controller the connection view holds.
+void MainWindow::createPanels()
 {
-    showDuty(ui->labelFanDutyG1, 0);
-    showDuty(ui->labelFanDutyG2, 0);
-    const QPixmap blade(QStringLiteral(":/ui/res/blade.png"));
-    const QPixmap bladeTurned(QStringLiteral(":/ui/res/blade25.png"));
-    for (RotationLabel *label : bladeLabels()) {
-        label->addPixmap(blade);
-        label->addPixmap(bladeTurned);
-    }
-}
-
-void MainWindow::setUpLedButtonGroups()
-{
-    for (int id = 0; id < LedColourCount; ++id) {
-        buttonGroupSolidLED->addButton(
-            findChild<QAbstractButton *>(QStringLiteral("pushButtonLedC%1").arg(id)), id);
-    }
-    for (int id = 0; id < LedColourCount; ++id) {
-        buttonGroupBreathLED->addButton(
-            findChild<QAbstractButton *>(QStringLiteral("pushButtonLedF%1").arg(id)), id);
-    }
+    connectionView = std::make_unique<ConnectionView>(ui);
+    fanModes = std::make_unique<FanModes>(ui, autoFanSpeedTimer.data());
+    ledPanel = std::make_unique<LedPanel>(ui, buttonGroupSolidLED, buttonGroupBreathLED);
+    connect(connectionView.get(), &ConnectionView::connected, fanModes.get(), &FanModes::attach);
+    connect(connectionView.get(), &ConnectionView::connected, ledPanel.get(), &LedPanel::attach);
+    connect(connectionView.get(), &ConnectionView::disconnected, fanModes.get(), &FanModes::detach);
+    connect(connectionView.get(), &ConnectionView::disconnected, ledPanel.get(), &LedPanel::detach);
 }
 
 void MainWindow::setUpTrayMenu()
@@ -173,20 +148,12 @@ void MainWindow::setUpTrayMenu()
     connect(ui->actionAutoStartUp, SIGNAL(triggered(bool)), this, SLOT(enableAutoStart(bool)));
 }
 
-void MainWindow::setUpModeButtonGroup()
-{
-    auto *modes = new QButtonGroup(this);
-    modes->addButton(ui->pushButtonAutoFan);
-    modes->addButton(ui->pushButtonManFan);
-    modes->setExclusive(true);
-}
-
 void MainWindow::applyUserSettings()
 {
     const auto settings = UserSettings::open();
     if (!settings->value(QLatin1String(UserSettings::ShowCpuLoadingKey), false).toBool())
         ui->labelCPU->hide();
-    ui->checkBoxChangeBoost->setChecked(settings->value(QLatin1String(UserSettings::ChangeBoostKey), true).toBool());
+    fanModes->setBoost(settings->value(QLatin1String(UserSettings::ChangeBoostKey), true).toBool());
 }
 
 // The co-processor lives in the worker thread, so the automatic connection
@@ -197,19 +164,6 @@ void MainWindow::startConfigurationLoad()
     connect(coprocessor, SIGNAL(initGlobalConfig(QVariant, bool)), this,
             SLOT(on_coprocessor_initGlobalConfig(QVariant, bool)));
     QMetaObject::invokeMethod(coprocessor, "loadDeviceGlobalConfig", Qt::QueuedConnection);
-}
-
-void MainWindow::setUpFanAnimations()
-{
-    const auto labels = bladeLabels();
-    for (std::size_t i = 0; i < labels.size(); ++i) {
-        QPropertyAnimation &animation = fanAnimations[i];
-        animation.setStartValue(0);
-        animation.setEndValue(2);
-        animation.setTargetObject(labels[i]);
-        animation.setPropertyName("rotate");
-        animation.setLoopCount(-1);
-    }
 }
 
 void MainWindow::buildUtilitiesPanel()
@@ -229,27 +183,6 @@ bool MainWindow::enableAutoStart(bool enable)
     return AutoStartEntry(program).enableAutoStart(enable);
 }
 
-void MainWindow::setDeviceControlsEnabled(bool enabled)
-{
-    const std::array<QWidget *, 8> controls = {
-        ui->pushButtonDustFan, ui->pushButtonAutoFan, ui->pushButtonManFan,
-        ui->pushButtonSave, ui->frameFanControlPanel, ui->frameLEDControlPanel,
-        ui->frameStatus, ui->frameLEDLightControl,
-    };
-    for (QWidget *control : controls)
-        control->setEnabled(enabled);
-}
-
-void MainWindow::showDuty(QLabel *label, int duty)
-{
-    label->setText(tr("DUTY CYCLE %1%").arg(duty, 3, 10, QLatin1Char(' ')));
-}
-
-std::array<RotationLabel *, 4> MainWindow::bladeLabels() const
-{
-    return {ui->labelFan1, ui->labelFan2, ui->labelFan3, ui->labelFan4};
-}
-
 void MainWindow::stopConfigurationThread()
 {
     coprocessorThread->quit();
@@ -266,7 +199,7 @@ void MainWindow::on_coprocessor_initGlobalConfig(QVariant conf, bool isVerified)
         stopConfigurationThread();
         std::exit(-2);
     }
-    applyGlobalConfig(conf, fanDutyProcessors[0], fanDutyProcessors[1]);
+    applyGlobalConfig(conf, fanModes->dutyProcessor(0), fanModes->dutyProcessor(1));
     if (device && notificationWidget)
         QMetaObject::invokeMethod(device, "tryConnectSupportedDevice", Qt::QueuedConnection);
 }
@@ -274,268 +207,90 @@ void MainWindow::on_coprocessor_initGlobalConfig(QVariant conf, bool isVerified)
 void MainWindow::on_device_supportedDeviceOpened(QString devPath, QObject *driver)
 {
     Q_UNUSED(devPath)
-    if (!driver)
-        return;
-    deviceAdapter = driver;
-    ui->labelCvDeviceStatus->setText(tr("Connected"));
-    const DeviceIdentity identity = DeviceIdentity::fromDriver(*driver);
-    activeProcessor = &fanDutyProcessors[identity.usesFirstDutyTables() ? 0 : 1];
-    ui->checkBoxHibernateFan->setEnabled(identity.canHibernate());
-    ui->checkBoxHibernateLED->setEnabled(identity.canHibernate());
-    activeProcessor->setDevice(driver);
-    ui->labelCorvaneModel->setText(tr("%1  [%2]").arg(identity.modelText(), identity.firmwareText()));
-    ui->lineEditCvDeviceSN->setText(identity.serialText());
-    // Unique: a driver that comes back without a close in between still reaches the window once per emission.
-    connect(driver, SIGNAL(devicePowerChanged(float)), this, SLOT(on_device_devicePowerChanged(float)),
-            Qt::UniqueConnection);
-    loadFanSlider(ui->horizontalSliderFanG1, G1FirstFan);
-    loadFanSlider(ui->horizontalSliderFanG2, G2FirstFan);
-    showDuty(ui->labelFanDutyG1, activeProcessor->currentDuty(G1FirstFan));
-    showDuty(ui->labelFanDutyG2, activeProcessor->currentDuty(G2FirstFan));
-    spinGroup(G1FirstFan, ui->horizontalSliderFanG1->value());
-    spinGroup(G2FirstFan, ui->horizontalSliderFanG2->value());
-    loadDeviceSettings(*driver);
-    setDeviceControlsEnabled(true);
-    ui->frameLEDLightControl->setEnabled(ui->horizontalSliderLEDPower->value() != 0);
+    connectionView->deviceOpened(driver);
 }
 
-void MainWindow::loadFanSlider(QSlider *slider, int fan)
-{
-    const QSignalBlocker quiet(slider);
-    slider->setPageStep(1);
-    slider->setMinimum(0);
-    slider->setMaximum(activeProcessor->maxLevel(fan));
-    slider->setValue(activeProcessor->currentLevel(fan));
-}
-
-// The check boxes only send on clicks, so loading them sends nothing; the
-// LED switch is left unblocked on purpose: a change is sent back to the
-// controller and enables or disables the effect buttons.
-void MainWindow::loadDeviceSettings(const QObject &driver)
-{
-    ui->checkBoxHibernateFan->setChecked(driver.property("fanShutdownOnDisconnect").toBool());
-    ui->checkBoxAutoStartFan->setChecked(driver.property("fanAutoRun").toBool());
-    ui->checkBoxHibernateLED->setChecked(driver.property("LEDShutdownOnDisconnect").toBool());
-    ui->checkBoxAutoStartLED->setChecked(driver.property("LEDAutoRun").toBool());
-    ui->horizontalSliderLEDPower->setValue(driver.property("LEDPower").toInt() != 0 ? 1 : 0);
-}
-
-// Pending events run only once the window is completely disconnected: a
-// controller that arrives meanwhile then opens onto a settled window instead
-// of being half undone by the rest of this close.
 void MainWindow::on_device_supportedDeviceClosed(QString devPath, QObject *driver)
 {
     Q_UNUSED(devPath)
-    deviceAdapter = nullptr;
-    if (activeProcessor)
-        activeProcessor->setDevice(nullptr);
-    setDeviceControlsEnabled(false);
-    clearDeviceView();
-    if (driver)
-        disconnect(driver, nullptr, this, nullptr);
-    QCoreApplication::processEvents();
-}
-
-// The model, the adapter voltage and the LED switch keep what they showed.
-void MainWindow::clearDeviceView()
-{
-    ui->labelCvDeviceStatus->setText(tr("Unconnected"));
-    ui->lineEditCvDeviceSN->setText(QStringLiteral("N/A"));
-    autoFanSpeedTimer->stop();
-    moveFanSlidersQuietly(0);
-    showDuty(ui->labelFanDutyG1, 0);
-    showDuty(ui->labelFanDutyG2, 0);
-    for (QCheckBox *box : {ui->checkBoxAutoStartFan, ui->checkBoxAutoStartLED, ui->checkBoxHibernateFan,
-                           ui->checkBoxHibernateLED}) {
-        box->setChecked(false);
-    }
-    bladeSpinner.stopAll();
-}
-
-void MainWindow::on_device_devicePowerChanged(float v)
-{
-    const bool powered = v > LowestPoweredVolts;
-    ui->labelCvDeviceAdapter->setText(powered ? QStringLiteral("%1 V").arg(double(v), 0, 'f', 2) : tr("No Power"));
-    ui->labelCvDeviceAdapterIcon->setVisible(!powered);
+    connectionView->deviceClosed(driver);
 }
 
 void MainWindow::on_pushButtonSave_clicked()
 {
-    callDriver("saveConfiguration");
-}
-
-void MainWindow::callDriver(const char *slot, QGenericArgument argument)
-{
-    if (deviceAdapter)
-        QMetaObject::invokeMethod(deviceAdapter, slot, Qt::QueuedConnection, argument);
-}
-
-void MainWindow::control_fans(int g1Level, int g2Level)
-{
-    if (!levelsChange(g1Level, g2Level)) {
-        qCDebug(lcWindow, "ignored!");
-        return;
-    }
-    qCDebug(lcWindow, "control_fans(%d,%d)", g1Level, g2Level);
-    const bool boost = ui->checkBoxChangeBoost->isChecked();
-    if (!deviceAdapter)
-        return;
-    scheduleGroup(G1FirstFan, g1Level, boost);
-    scheduleGroup(G2FirstFan, g2Level, boost);
-    spinGroup(G1FirstFan, g1Level);
-    spinGroup(G2FirstFan, g2Level);
-    showDuty(ui->labelFanDutyG1, activeProcessor->currentDuty(G1FirstFan + 1));
-    showDuty(ui->labelFanDutyG2, activeProcessor->currentDuty(G2FirstFan));
-}
-
-// G2 is only looked at when G1 stays; once something changes, every group
-// given a level is applied, also one that is already there.
-bool MainWindow::levelsChange(int g1Level, int g2Level)
-{
-    if (g1Level >= 0 && g1Level != currentGroupLevel(G1FirstFan))
-        return true;
-    return g2Level >= 0 && g2Level != currentGroupLevel(G2FirstFan);
-}
-
-int MainWindow::currentGroupLevel(int firstFan)
-{
-    return activeProcessor ? activeProcessor->currentLevel(firstFan) : 0;
-}
-
-int MainWindow::topLevel()
-{
-    return activeProcessor ? activeProcessor->maxLevel(G1FirstFan) : -1;
-}
-
-// Boost takes G1's top level for both groups.
-void MainWindow::scheduleGroup(int firstFan, int level, bool boost)
-{
-    if (level < 0)
-        return;
-    const int boostLevel = ui->horizontalSliderFanG1->maximum();
-    activeProcessor->startFanDutySession();
-    for (int fan = firstFan; fan < firstFan + FansPerGroup; ++fan) {
-        if (boost)
-            activeProcessor->setFanDuty(fan, boostLevel, BoostLeadMs);
-        activeProcessor->setFanDuty(fan, level, boost ? BoostedLevelDelayMs : LevelDelayMs);
-    }
-    activeProcessor->finishFanDutySession();
-}
-
-// The blades take the period of the duty just scheduled.
-void MainWindow::spinGroup(int firstFan, int level)
-{
-    for (int fan = firstFan; fan < firstFan + FansPerGroup; ++fan) {
-        if (level >= 1)
-            bladeSpinner.spin(fan, activeProcessor->bladePeriod(fan));
-        else if (level == 0)
-            bladeSpinner.stop(fan);
-    }
-}
-
-void MainWindow::moveFanSlidersQuietly(int level)
-{
-    const QSignalBlocker quietG1(ui->horizontalSliderFanG1);
-    const QSignalBlocker quietG2(ui->horizontalSliderFanG2);
-    ui->horizontalSliderFanG1->setValue(level);
-    ui->horizontalSliderFanG2->setValue(level);
+    connectionView->save();
 }
 
 void MainWindow::on_horizontalSliderFanG1_valueChanged(int value)
 {
-    control_fans(value, -1);
+    fanModes->setGroupLevel(FanModes::Group::G1, value);
 }
 
 void MainWindow::on_horizontalSliderFanG2_valueChanged(int value)
 {
-    control_fans(-1, value);
+    fanModes->setGroupLevel(FanModes::Group::G2, value);
 }
 
 void MainWindow::on_pushButtonAutoFan_clicked(bool checked)
 {
-    if (!checked)
-        return;
-    ui->horizontalSliderFanG1->setEnabled(false);
-    ui->horizontalSliderFanG2->setEnabled(false);
-    const int top = topLevel();
-    control_fans(top, top);
-    moveFanSlidersQuietly(top);
-    autoFanSpeedTimer->start();
+    if (checked)
+        fanModes->setMode(FanModes::Mode::Auto);
 }
 
 void MainWindow::on_pushButtonManFan_clicked(bool checked)
 {
-    if (!checked)
-        return;
-    ui->horizontalSliderFanG1->setEnabled(true);
-    ui->horizontalSliderFanG2->setEnabled(true);
-    autoFanSpeedTimer->stop();
+    if (checked)
+        fanModes->setMode(FanModes::Mode::Manual);
 }
 
 void MainWindow::on_pushButtonDustFan_clicked()
 {
-    if (deviceAdapter)
-        activeProcessor->dust();
+    fanModes->runDust();
 }
 
 void MainWindow::on_autoFanSpeedTimer_timeout()
 {
-    const std::optional<CpuLoadSampler::Reading> reading = cpuLoadSampler.step(topLevel());
-    if (!reading)
-        return;
-    ui->labelCPU->setText(reading->labelText());
-    control_fans(reading->level, reading->level);
-    moveFanSlidersQuietly(reading->level);
+    fanModes->stepCpuLoad();
 }
 
 void MainWindow::on_checkBoxHibernateFan_clicked(bool checked)
 {
-    callDriver("enableAutohHibernateFan", Q_ARG(bool, checked));
+    fanModes->setHibernate(checked);
 }
 
 void MainWindow::on_checkBoxAutoStartFan_clicked(bool checked)
 {
-    callDriver("enableAutoRunFan", Q_ARG(bool, checked));
+    fanModes->setAutoRun(checked);
 }
 
 void MainWindow::on_checkBoxHibernateLED_clicked(bool checked)
 {
-    callDriver("enableAutohHibernateLED", Q_ARG(bool, checked));
+    ledPanel->setHibernate(checked);
 }
 
 void MainWindow::on_checkBoxAutoStartLED_clicked(bool checked)
 {
-    callDriver("enableAutoRunLED", Q_ARG(bool, checked));
+    ledPanel->setAutoRun(checked);
 }
 
 void MainWindow::on_horizontalSliderLEDPower_valueChanged(int value)
 {
-    callDriver("enableLED", Q_ARG(bool, value > 0));
-    ui->frameLEDLightControl->setEnabled(value > 0);
+    ledPanel->setPower(value > 0);
 }
 
 void MainWindow::on_buttonGroupSolidLED_buttonClicked(int id)
 {
-    showLedEffect(QString::number(id), QStringLiteral("cns%1").arg(id));
+    ledPanel->setSolidColour(id);
 }
 
 void MainWindow::on_buttonGroupBreathLED_buttonClicked(int id)
 {
-    showLedEffect(QString::number(id), QStringLiteral("brt%1").arg(id));
+    ledPanel->setBreathingColour(id);
 }
 
 void MainWindow::on_pushButtonLedCyc_clicked()
 {
-    showLedEffect(QStringLiteral("cyc"), QStringLiteral("cyc"));
-}
-
-// The preview follows the choice whether or not the controller takes the law.
-void MainWindow::showLedEffect(const QString &preview, const QString &lawFile)
-{
-    if (ui->horizontalSliderLEDPower->value() == 0)
-        return;
-    ui->frameLEDSimulator->setStyleSheet(QStringLiteral("border-image: url(:/ui/res/led/led%1.png);").arg(preview));
-    callDriver("sendLEDLawFile", Q_ARG(QString, QStringLiteral(":/res/ledfiles/%1.adl").arg(lawFile)));
+    ledPanel->setColourCycle();
 }
 
 void MainWindow::on_trayIcon_activated(QSystemTrayIcon::ActivationReason reason)

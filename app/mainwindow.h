@@ -1,12 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "fanbladespinner.h"
-#include "fandutyprocessor.h"
-#include "platform/cpuloadsampler.h"
-
 #include <QMainWindow>
-#include <QPropertyAnimation>
 #include <QSharedMemory>
 #include <QSharedPointer>
 #include <QString>
@@ -14,26 +9,29 @@
 #include <QTimer>
 #include <QVariant>
 
-#include <array>
+#include <memory>
 
+class ConnectionView;
+class FanModes;
+class LedPanel;
 class MainWindowCoProcessor;
 class QAbstractButton;
 class QButtonGroup;
 class QCloseEvent;
 class QEvent;
-class QLabel;
 class QMenu;
-class QSlider;
 class QThread;
 class QWidget;
-class RotationLabel;
 
 namespace Ui {
 class MainWindow;
 }
 
 /**
- * The program's one window and the owner of everything it does at run time.
+ * The program's one window: the form, the tray icon, start-up and the
+ * Utilities tab. What the controls do lives in three panels that the window
+ * owns: the connection view (status and SAVE), the fan modes and the LED
+ * panel; the window's slots for their controls only hand the user's input on.
  *
  * The constructor binds the device plug-in: it asks Qt's generic plug-in
  * factory for the device manager ("CorvaneHIDDevice") and the hot-plug widget
@@ -88,7 +86,6 @@ protected slots:
     void on_coprocessor_initGlobalConfig(QVariant conf, bool isVerified);
     void on_device_supportedDeviceOpened(QString devPath, QObject *deviceAdapter);
     void on_device_supportedDeviceClosed(QString devPath, QObject *deviceAdapter);
-    void on_device_devicePowerChanged(float v);
     void on_trayIcon_activated(QSystemTrayIcon::ActivationReason reason);
     void on_monitorShowTimer_timeout();
 
@@ -101,41 +98,14 @@ private:
     void bindPlugin();
     void warnPluginMissing();
     void createTrayIcon();
-    void setUpFanControls();
-    void setUpLedButtonGroups();
+    void createPanels();
     void setUpTrayMenu();
-    void setUpModeButtonGroup();
     void applyUserSettings();
     void startConfigurationLoad();
-    void setUpFanAnimations();
     void buildUtilitiesPanel();
     bool isAutoStartEnabled() const;
     bool hidesToTray() const;
     void saveChangeBoost() const;
-
-    /**
-     * Applies a level to G1 and/or G2 (a negative level leaves the group
-     * alone) through the active processor, with one second at the top level
-     * first when "Change Boost" is checked. Nothing happens unless G1 changes
-     * or, failing that, G2 does.
-     */
-    void control_fans(int g1Level, int g2Level);
-    bool levelsChange(int g1Level, int g2Level);
-    int currentGroupLevel(int firstFan);
-    int topLevel();
-    void scheduleGroup(int firstFan, int level, bool boost);
-    void spinGroup(int firstFan, int level);
-    void moveFanSlidersQuietly(int level);
-    void loadFanSlider(QSlider *slider, int fan);
-    void loadDeviceSettings(const QObject &driver);
-    void clearDeviceView();
-    /// Queued call of @p slot on the connected driver; nothing without one.
-    void callDriver(const char *slot, QGenericArgument argument = QGenericArgument());
-    void showLedEffect(const QString &preview, const QString &lawFile);
-
-    void setDeviceControlsEnabled(bool enabled);
-    void showDuty(QLabel *label, int duty);
-    std::array<RotationLabel *, 4> bladeLabels() const;
     void stopConfigurationThread();
 
     friend class MainWindowTest;
@@ -143,19 +113,16 @@ private:
 
     QObject *device = nullptr;
     QObject *notificationWidget = nullptr;
-    QObject *deviceAdapter = nullptr;
     Ui::MainWindow *ui;
     QButtonGroup *buttonGroupSolidLED;
     QButtonGroup *buttonGroupBreathLED;
     QSharedPointer<QTimer> autoFanSpeedTimer;
     QSharedPointer<QTimer> monitorShowTimer;
-    CpuLoadSampler cpuLoadSampler;
     QSystemTrayIcon *trayIcon = nullptr;
     QMenu *trayMenu = nullptr;
-    FanDutyProcessor *activeProcessor = nullptr;
-    std::array<FanDutyProcessor, 2> fanDutyProcessors;
-    std::array<QPropertyAnimation, 4> fanAnimations;
-    FanBladeSpinner bladeSpinner;
+    std::unique_ptr<ConnectionView> connectionView;
+    std::unique_ptr<FanModes> fanModes;
+    std::unique_ptr<LedPanel> ledPanel;
     QSharedPointer<QSharedMemory> sharedMemory;
     QButtonGroup *utilitiesButtonGroup;
     QThread *coprocessorThread;

@@ -1,21 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "connectionview.h"
+#include "fanmodes.h"
 #include "mainwindow.h"
 
-/// What the panel suites may see of a MainWindow beyond its widgets.
+/// What the panel suites may see of a MainWindow and its panels beyond their widgets.
 class MainWindowProbe final
 {
 public:
     static QObject *device(MainWindow &window) { return window.device; }
-    static QObject *driver(MainWindow &window) { return window.deviceAdapter; }
+    static ConnectionView &connectionView(MainWindow &window) { return *window.connectionView; }
+    static QObject *driver(MainWindow &window) { return window.connectionView->driver(); }
     /// 0: the "Fireware1" processor, 1: the "Fireware2" one.
-    static FanDutyProcessor &processor(MainWindow &window, int index) { return window.fanDutyProcessors[index]; }
-    static CpuLoadSampler &cpuLoadSampler(MainWindow &window) { return window.cpuLoadSampler; }
+    static FanDutyProcessor &processor(MainWindow &window, int index) { return window.fanModes->dutyProcessor(index); }
+    static CpuLoadSampler &cpuLoadSampler(MainWindow &window) { return window.fanModes->m_cpuLoadSampler; }
     /// The blade animation of fan @p fan (labelFan1, labelFan4, labelFan2, labelFan3 for fans 0 to 3).
     static QPropertyAnimation &bladeAnimation(MainWindow &window, int fan)
     {
-        static constexpr int AnimationOfFan[] = {0, 3, 1, 2};
-        return window.fanAnimations[AnimationOfFan[fan]];
+        return window.fanModes->m_bladeAnimations[std::size_t(fan)];
     }
 };

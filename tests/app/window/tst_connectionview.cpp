@@ -158,7 +158,7 @@ void ConnectionViewTest::powerLabel()
     QFETCH(float, volts);
     QFETCH(QString, text);
     m_window = PanelTestKit::makeWindow();
-    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "on_device_devicePowerChanged", Q_ARG(float, volts)));
+    MainWindowProbe::connectionView(*m_window).showAdapterPower(volts);
     QCOMPARE(panelWidget<QLabel>(*m_window, "labelCvDeviceAdapter")->text(), text);
     QCOMPARE(panelWidget<QLabel>(*m_window, "labelCvDeviceAdapterIcon")->isHidden(), text != QLatin1String("No Power"));
 }

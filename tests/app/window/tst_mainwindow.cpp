@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real MainWindow against the simulated plug-in (the build's sim/generic
 // folder is put on the library paths), offscreen.
+#include "connectionview.h"
+#include "fanmodes.h"
 #include "mainwindow.h"
 #include "modalboxwatcher.h"
 #include "uitranslation.h"
@@ -99,10 +101,10 @@ private slots:
 
 private:
     std::unique_ptr<MainWindow> makeWindow();
-    static FanDutyProcessor &processor(MainWindow &window, int index) { return window.fanDutyProcessors[index]; }
+    static FanDutyProcessor &processor(MainWindow &window, int index) { return window.fanModes->dutyProcessor(index); }
     static bool tablesSet(MainWindow &window);
     QObject *device(MainWindow &window) const { return window.device; }
-    QObject *deviceAdapter(MainWindow &window) const { return window.deviceAdapter; }
+    QObject *deviceAdapter(MainWindow &window) const { return window.connectionView->driver(); }
     int simExchanges() const;
     void simControl(const QByteArray &line) const;
     template <typename T>

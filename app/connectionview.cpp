@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "connectionview.h"
+#include "ui_mainwindow.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+constexpr float LowestPoweredVolts = 9.0f;
+
+} // namespace
+
+ConnectionView::ConnectionView(Ui::MainWindow *form, QObject *parent)
+    : QObject(parent),
+      m_form(form)
+{
+    setControlsEnabled(false);
+}
+
+bool ConnectionView::save()
+{
+    if (!m_driver)
+        return false;
+    QMetaObject::invokeMethod(m_driver, "saveConfiguration", Qt::QueuedConnection);
+    return true;
+}
+
+void ConnectionView::deviceOpened(QObject *driver)
+{
+    if (!driver)
+        return;
+    m_driver = driver;
+    m_identity = DeviceIdentity::fromDriver(*driver);
+    m_form->labelCvDeviceStatus->setText(QCoreApplication::translate("MainWindow", "Connected"));
+    m_form->labelCorvaneModel->setText(QCoreApplication::translate("MainWindow", "%1  [%2]")
+                                           .arg(m_identity.modelText(), m_identity.firmwareText()));
+    m_form->lineEditCvDeviceSN->setText(m_identity.serialText());
+    // Unique: a driver that comes back without a close in between still reaches the view once per emission.
+    connect(driver, SIGNAL(devicePowerChanged(float)), this, SLOT(showAdapterPower(float)), Qt::UniqueConnection);
+    emit connected(driver, m_identity);
+    setControlsEnabled(true);
+}
+
+// Pending events run only once everything is disconnected: a controller that
+// arrives meanwhile then opens onto settled panels instead of being half
+// undone by the rest of this close. The model and the adapter voltage keep
+// what they showed.
+void ConnectionView::deviceClosed(QObject *driver)
+{
+    m_driver = nullptr;
+    m_identity = DeviceIdentity();
+    emit disconnected();
+    setControlsEnabled(false);
+    m_form->labelCvDeviceStatus->setText(QCoreApplication::translate("MainWindow", "Unconnected"));
+    m_form->lineEditCvDeviceSN->setText(QStringLiteral("N/A"));
+    if (driver)
+        disconnect(driver, nullptr, this, nullptr);
+    QCoreApplication::processEvents();
+}
+
+void ConnectionView::showAdapterPower(float volts)
+{
+    const bool powered = volts > LowestPoweredVolts;
+    m_form->labelCvDeviceAdapter->setText(powered ? QStringLiteral("%1 V").arg(double(volts), 0, 'f', 2)
+                                                  : QCoreApplication::translate("MainWindow", "No Power"));
+    m_form->labelCvDeviceAdapterIcon->setVisible(!powered);
+}
+
+void ConnectionView::setControlsEnabled(bool enabled)
+{
+    m_form->pushButtonSave->setEnabled(enabled);
+    m_form->frameStatus->setEnabled(enabled);
+}

@@ -1,0 +1,298 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "fanmodes.h"
+#include "ui_mainwindow.h"
+
+#include "deviceidentity.h"
+#include "rotationlabel.h"
+#include "windowlogging.h"
+
+#include <QButtonGroup>
+#include <QCoreApplication>
+#include <QPixmap>
+#include <QSignalBlocker>
+#include <QTimer>
+
+namespace {
+
+constexpr int FansPerGroup = 2;
+constexpr int G1FirstFan = 0;
+constexpr int G2FirstFan = 2;
+constexpr int BoostLeadMs = 10;
+constexpr int LevelDelayMs = 10;
+constexpr int BoostedLevelDelayMs = 1000;
+
+} // namespace
+
+FanModes::FanModes(Ui::MainWindow *form, QTimer *autoTimer, QObject *parent)
+    : QObject(parent),
+      m_form(form),
+      m_autoTimer(autoTimer),
+      // The blades hold still while the window that shows them is off screen.
+      m_bladeSpinner({&m_bladeAnimations[0], &m_bladeAnimations[1], &m_bladeAnimations[2], &m_bladeAnimations[3]},
+                     form->labelFan1->window())
+{
+    showDuty(m_form->labelFanDutyG1, 0);
+    showDuty(m_form->labelFanDutyG2, 0);
+    setUpBlades();
+    auto *modes = new QButtonGroup(this);
+    modes->addButton(m_form->pushButtonAutoFan);
+    modes->addButton(m_form->pushButtonManFan);
+    modes->setExclusive(true);
+    setControlsEnabled(false);
+}
+
+// Each blade label turns through two frames; its animation loops over them
+// with the period of the fan's duty.
+void FanModes::setUpBlades()
+{
+    const QPixmap blade(QStringLiteral(":/ui/res/blade.png"));
+    const QPixmap bladeTurned(QStringLiteral(":/ui/res/blade25.png"));
+    const std::array<RotationLabel *, 4> labels = {m_form->labelFan1, m_form->labelFan4, m_form->labelFan2,
+                                                   m_form->labelFan3};
+    for (std::size_t fan = 0; fan < labels.size(); ++fan) {
+        labels[fan]->addPixmap(blade);
+        labels[fan]->addPixmap(bladeTurned);
+        QPropertyAnimation &animation = m_bladeAnimations[fan];
+        animation.setStartValue(0);
+        animation.setEndValue(2);
+        animation.setTargetObject(labels[fan]);
+        animation.setPropertyName("rotate");
+        animation.setLoopCount(-1);
+    }
+}
+
+bool FanModes::setMode(Mode mode)
+{
+    if (!m_driver)
+        return false;
+    if (mode == Mode::Auto) {
+        m_form->pushButtonAutoFan->setChecked(true);
+        enterAuto();
+    } else {
+        m_form->pushButtonManFan->setChecked(true);
+        enterManual();
+    }
+    return true;
+}
+
+void FanModes::enterAuto()
+{
+    setSlidersEnabled(false);
+    const int top = topLevel();
+    control_fans(top, top);
+    moveSlidersQuietly(top);
+    m_autoTimer->start();
+}
+
+void FanModes::enterManual()
+{
+    setSlidersEnabled(true);
+    m_autoTimer->stop();
+}
+
+bool FanModes::setGroupLevel(Group group, int level)
+{
+    QSlider *groupSlider = slider(group);
+    if (!m_driver || isAuto() || level < 0 || level > groupSlider->maximum())
+        return false;
+    {
+        const QSignalBlocker quiet(groupSlider);
+        groupSlider->setValue(level);
+    }
+    if (group == Group::G1)
+        control_fans(level, -1);
+    else
+        control_fans(-1, level);
+    return true;
+}
+
+bool FanModes::runDust()
+{
+    if (!m_driver)
+        return false;
+    m_active->dust();
+    return true;
+}
+
+void FanModes::setBoost(bool on)
+{
+    m_form->checkBoxChangeBoost->setChecked(on);
+}
+
+// The check boxes send only when clicked, so setting them here sends nothing twice.
+bool FanModes::setAutoRun(bool on)
+{
+    if (!m_driver)
+        return false;
+    m_form->checkBoxAutoStartFan->setChecked(on);
+    QMetaObject::invokeMethod(m_driver, "enableAutoRunFan", Qt::QueuedConnection, Q_ARG(bool, on));
+    return true;
+}
+
+bool FanModes::setHibernate(bool on)
+{
+    if (!m_driver || !m_canHibernate)
+        return false;
+    m_form->checkBoxHibernateFan->setChecked(on);
+    QMetaObject::invokeMethod(m_driver, "enableAutohHibernateFan", Qt::QueuedConnection, Q_ARG(bool, on));
+    return true;
+}
+
+void FanModes::stepCpuLoad()
+{
+    const std::optional<CpuLoadSampler::Reading> reading = m_cpuLoadSampler.step(topLevel());
+    if (!reading)
+        return;
+    m_form->labelCPU->setText(reading->labelText());
+    control_fans(reading->level, reading->level);
+    moveSlidersQuietly(reading->level);
+}
+
+void FanModes::attach(QObject *driver, const DeviceIdentity &identity)
+{
+    m_driver = driver;
+    m_canHibernate = identity.canHibernate();
+    m_active = &m_processors[identity.usesFirstDutyTables() ? 0 : 1];
+    m_active->setDevice(driver);
+    m_form->checkBoxHibernateFan->setEnabled(m_canHibernate);
+    loadSlider(m_form->horizontalSliderFanG1, G1FirstFan);
+    loadSlider(m_form->horizontalSliderFanG2, G2FirstFan);
+    showDuty(m_form->labelFanDutyG1, m_active->currentDuty(G1FirstFan));
+    showDuty(m_form->labelFanDutyG2, m_active->currentDuty(G2FirstFan));
+    spinGroup(G1FirstFan, m_form->horizontalSliderFanG1->value());
+    spinGroup(G2FirstFan, m_form->horizontalSliderFanG2->value());
+    loadOptions(*driver);
+    setControlsEnabled(true);
+}
+
+// The processor stays chosen; the mode buttons keep their state, so AUTO
+// stays checked but waits for a click to run again.
+void FanModes::detach()
+{
+    m_driver = nullptr;
+    if (m_active)
+        m_active->setDevice(nullptr);
+    setControlsEnabled(false);
+    m_autoTimer->stop();
+    moveSlidersQuietly(0);
+    showDuty(m_form->labelFanDutyG1, 0);
+    showDuty(m_form->labelFanDutyG2, 0);
+    m_form->checkBoxAutoStartFan->setChecked(false);
+    m_form->checkBoxHibernateFan->setChecked(false);
+    m_bladeSpinner.stopAll();
+}
+
+void FanModes::loadSlider(QSlider *slider, int fan)
+{
+    const QSignalBlocker quiet(slider);
+    slider->setPageStep(1);
+    slider->setMinimum(0);
+    slider->setMaximum(m_active->maxLevel(fan));
+    slider->setValue(m_active->currentLevel(fan));
+}
+
+void FanModes::loadOptions(const QObject &driver)
+{
+    m_form->checkBoxHibernateFan->setChecked(driver.property("fanShutdownOnDisconnect").toBool());
+    m_form->checkBoxAutoStartFan->setChecked(driver.property("fanAutoRun").toBool());
+}
+
+void FanModes::control_fans(int g1Level, int g2Level)
+{
+    if (!levelsChange(g1Level, g2Level)) {
+        qCDebug(lcWindow, "ignored!");
+        return;
+    }
+    qCDebug(lcWindow, "control_fans(%d,%d)", g1Level, g2Level);
+    const bool boost = m_form->checkBoxChangeBoost->isChecked();
+    if (!m_driver)
+        return;
+    scheduleGroup(G1FirstFan, g1Level, boost);
+    scheduleGroup(G2FirstFan, g2Level, boost);
+    spinGroup(G1FirstFan, g1Level);
+    spinGroup(G2FirstFan, g2Level);
+    showDuty(m_form->labelFanDutyG1, m_active->currentDuty(G1FirstFan + 1));
+    showDuty(m_form->labelFanDutyG2, m_active->currentDuty(G2FirstFan));
+}
+
+// G2 is only looked at when G1 stays; once something changes, every group
+// given a level is applied, also one that is already there.
+bool FanModes::levelsChange(int g1Level, int g2Level)
+{
+    if (g1Level >= 0 && g1Level != currentGroupLevel(G1FirstFan))
+        return true;
+    return g2Level >= 0 && g2Level != currentGroupLevel(G2FirstFan);
+}
+
+int FanModes::currentGroupLevel(int firstFan)
+{
+    return m_active ? m_active->currentLevel(firstFan) : 0;
+}
+
+int FanModes::topLevel()
+{
+    return m_active ? m_active->maxLevel(G1FirstFan) : -1;
+}
+
+// Boost takes G1's top level for both groups.
+void FanModes::scheduleGroup(int firstFan, int level, bool boost)
+{
+    if (level < 0)
+        return;
+    const int boostLevel = m_form->horizontalSliderFanG1->maximum();
+    m_active->startFanDutySession();
+    for (int fan = firstFan; fan < firstFan + FansPerGroup; ++fan) {
+        if (boost)
+            m_active->setFanDuty(fan, boostLevel, BoostLeadMs);
+        m_active->setFanDuty(fan, level, boost ? BoostedLevelDelayMs : LevelDelayMs);
+    }
+    m_active->finishFanDutySession();
+}
+
+// The blades take the period of the duty just scheduled.
+void FanModes::spinGroup(int firstFan, int level)
+{
+    for (int fan = firstFan; fan < firstFan + FansPerGroup; ++fan) {
+        if (level >= 1)
+            m_bladeSpinner.spin(fan, m_active->bladePeriod(fan));
+        else if (level == 0)
+            m_bladeSpinner.stop(fan);
+    }
+}
+
+void FanModes::moveSlidersQuietly(int level)
+{
+    const QSignalBlocker quietG1(m_form->horizontalSliderFanG1);
+    const QSignalBlocker quietG2(m_form->horizontalSliderFanG2);
+    m_form->horizontalSliderFanG1->setValue(level);
+    m_form->horizontalSliderFanG2->setValue(level);
+}
+
+void FanModes::setSlidersEnabled(bool enabled)
+{
+    m_form->horizontalSliderFanG1->setEnabled(enabled);
+    m_form->horizontalSliderFanG2->setEnabled(enabled);
+}
+
+void FanModes::setControlsEnabled(bool enabled)
+{
+    const std::array<QWidget *, 4> controls = {m_form->pushButtonDustFan, m_form->pushButtonAutoFan,
+                                               m_form->pushButtonManFan, m_form->frameFanControlPanel};
+    for (QWidget *control : controls)
+        control->setEnabled(enabled);
+}
+
+QSlider *FanModes::slider(Group group) const
+{
+    return group == Group::G1 ? m_form->horizontalSliderFanG1 : m_form->horizontalSliderFanG2;
+}
+
+bool FanModes::isAuto() const
+{
+    return m_form->pushButtonAutoFan->isChecked();
+}
+
+void FanModes::showDuty(QLabel *label, int duty)
+{
+    label->setText(QCoreApplication::translate("MainWindow", "DUTY CYCLE %1%").arg(duty, 3, 10, QLatin1Char(' ')));
+}

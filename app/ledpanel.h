@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QButtonGroup;
+struct DeviceIdentity;
+
+namespace Ui {
+class MainWindow;
+}
+
+/**
+ * The LED half of the panel: the power switch, the 14 solid and 14 breathing
+ * colours and the colour cycle with their preview, and the controller's two
+ * LED options (auto-start, auto-hibernate).
+ *
+ * It keeps no LED state beyond its controls: each operation turns into one
+ * queued call of the driver object. The operations are what a user can do
+ * with these controls; the window's slots call them with the user's input,
+ * and another front end may call them as well: the controls then follow (the
+ * switch moves, the preview changes). They answer false, and change nothing,
+ * when they are refused: without a controller, with the LEDs switched off for
+ * an effect, or where the control they stand for could not be used either.
+ */
+class LedPanel final : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ColourCount = 14;
+
+    /**
+     * Numbers the effect buttons of the form in @p solid and @p breathing (the
+     * window's named groups), ids 0 to 13. @p form must outlive the panel;
+     * the LED controls start disabled.
+     */
+    LedPanel(Ui::MainWindow *form, QButtonGroup *solid, QButtonGroup *breathing, QObject *parent = nullptr);
+
+    /// Switches the LED strip; the effect buttons can be used only while it is on.
+    bool setPower(bool on);
+    /// Plays solid colour @p colour (0 to 13).
+    bool setSolidColour(int colour);
+    /// Plays breathing colour @p colour (0 to 13).
+    bool setBreathingColour(int colour);
+    bool setColourCycle();
+    /**
+     * Sends the LED law file at @p path (a file name or a ":/" resource) as
+     * the effect buttons do; the preview keeps what it showed. Refused when
+     * @p path is not a readable file.
+     */
+    bool uploadLedLaw(const QString &path);
+    /// The controller's own option: play the stored effect at power-on.
+    bool setAutoRun(bool on);
+    /// The controller's own option: switch off when the PC goes; refused by the first firmware.
+    bool setHibernate(bool on);
+
+public slots:
+    /// Takes the controller just opened and loads the LED controls from it.
+    void attach(QObject *driver, const DeviceIdentity &identity);
+    /// Forgets the closed controller and clears the LED options.
+    void detach();
+
+private:
+    bool canPlay() const;
+    bool playEffect(const QString &preview, const QString &law);
+    void sendLaw(const QString &path);
+    void setControlsEnabled(bool enabled);
+
+    Ui::MainWindow *m_form;
+    QObject *m_driver = nullptr;
+    bool m_canHibernate = false;
+};
