@@ -2,9 +2,13 @@
 #include "connectionview.h"
 #include "ui_mainwindow.h"
 
+#include "corvanedrivernames.h"
+
 #include <QCoreApplication>
 
 namespace {
+
+namespace Driver = CorvaneDriverNames::Driver;
 
 constexpr float LowestPoweredVolts = 9.0f;
 
@@ -21,7 +25,7 @@ bool ConnectionView::save()
 {
     if (!m_driver)
         return false;
-    QMetaObject::invokeMethod(m_driver, "saveConfiguration", Qt::QueuedConnection);
+    QMetaObject::invokeMethod(m_driver, Driver::SaveConfiguration.name(), Qt::QueuedConnection);
     return true;
 }
 
@@ -36,7 +40,7 @@ void ConnectionView::deviceOpened(QObject *driver)
                                            .arg(m_identity.modelText(), m_identity.firmwareText()));
     m_form->lineEditCvDeviceSN->setText(m_identity.serialText());
     // Unique: a driver that comes back without a close in between still reaches the view once per emission.
-    connect(driver, SIGNAL(devicePowerChanged(float)), this, SLOT(showAdapterPower(float)), Qt::UniqueConnection);
+    connect(driver, Driver::DevicePowerChanged.signal(), this, SLOT(showAdapterPower(float)), Qt::UniqueConnection);
     emit connected(driver, m_identity);
     setControlsEnabled(true);
 }

@@ -2,6 +2,7 @@
 #include "fanmodes.h"
 #include "ui_mainwindow.h"
 
+#include "corvanedrivernames.h"
 #include "deviceidentity.h"
 #include "rotationlabel.h"
 #include "windowlogging.h"
@@ -13,6 +14,8 @@
 #include <QTimer>
 
 namespace {
+
+namespace Driver = CorvaneDriverNames::Driver;
 
 constexpr int FansPerGroup = 2;
 constexpr int G1FirstFan = 0;
@@ -125,7 +128,7 @@ bool FanModes::setAutoRun(bool on)
     if (!m_driver)
         return false;
     m_form->checkBoxAutoStartFan->setChecked(on);
-    QMetaObject::invokeMethod(m_driver, "enableAutoRunFan", Qt::QueuedConnection, Q_ARG(bool, on));
+    QMetaObject::invokeMethod(m_driver, Driver::EnableAutoRunFan.name(), Qt::QueuedConnection, Q_ARG(bool, on));
     return true;
 }
 
@@ -134,7 +137,8 @@ bool FanModes::setHibernate(bool on)
     if (!m_driver || !m_canHibernate)
         return false;
     m_form->checkBoxHibernateFan->setChecked(on);
-    QMetaObject::invokeMethod(m_driver, "enableAutohHibernateFan", Qt::QueuedConnection, Q_ARG(bool, on));
+    QMetaObject::invokeMethod(m_driver, Driver::EnableAutoHibernateFan.name(), Qt::QueuedConnection,
+                              Q_ARG(bool, on));
     return true;
 }
 
@@ -193,8 +197,8 @@ void FanModes::loadSlider(QSlider *slider, int fan)
 
 void FanModes::loadOptions(const QObject &driver)
 {
-    m_form->checkBoxHibernateFan->setChecked(driver.property("fanShutdownOnDisconnect").toBool());
-    m_form->checkBoxAutoStartFan->setChecked(driver.property("fanAutoRun").toBool());
+    m_form->checkBoxHibernateFan->setChecked(driver.property(Driver::FanShutdownOnDisconnect).toBool());
+    m_form->checkBoxAutoStartFan->setChecked(driver.property(Driver::FanAutoRun).toBool());
 }
 
 void FanModes::control_fans(int g1Level, int g2Level)

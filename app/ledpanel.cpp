@@ -2,6 +2,7 @@
 #include "ledpanel.h"
 #include "ui_mainwindow.h"
 
+#include "corvanedrivernames.h"
 #include "deviceidentity.h"
 
 #include <QButtonGroup>
@@ -9,6 +10,8 @@
 #include <QSignalBlocker>
 
 namespace {
+
+namespace Driver = CorvaneDriverNames::Driver;
 
 bool isColour(int colour)
 {
@@ -38,7 +41,7 @@ bool LedPanel::setPower(bool on)
         const QSignalBlocker quiet(m_form->horizontalSliderLEDPower);
         m_form->horizontalSliderLEDPower->setValue(on ? 1 : 0);
     }
-    QMetaObject::invokeMethod(m_driver, "enableLED", Qt::QueuedConnection, Q_ARG(bool, on));
+    QMetaObject::invokeMethod(m_driver, Driver::EnableLed.name(), Qt::QueuedConnection, Q_ARG(bool, on));
     m_form->frameLEDLightControl->setEnabled(on);
     return true;
 }
@@ -72,7 +75,7 @@ bool LedPanel::setAutoRun(bool on)
     if (!m_driver)
         return false;
     m_form->checkBoxAutoStartLED->setChecked(on);
-    QMetaObject::invokeMethod(m_driver, "enableAutoRunLED", Qt::QueuedConnection, Q_ARG(bool, on));
+    QMetaObject::invokeMethod(m_driver, Driver::EnableAutoRunLed.name(), Qt::QueuedConnection, Q_ARG(bool, on));
     return true;
 }
 
@@ -81,7 +84,8 @@ bool LedPanel::setHibernate(bool on)
     if (!m_driver || !m_canHibernate)
         return false;
     m_form->checkBoxHibernateLED->setChecked(on);
-    QMetaObject::invokeMethod(m_driver, "enableAutohHibernateLED", Qt::QueuedConnection, Q_ARG(bool, on));
+    QMetaObject::invokeMethod(m_driver, Driver::EnableAutoHibernateLed.name(), Qt::QueuedConnection,
+                              Q_ARG(bool, on));
     return true;
 }
 
@@ -92,9 +96,9 @@ void LedPanel::attach(QObject *driver, const DeviceIdentity &identity)
     m_driver = driver;
     m_canHibernate = identity.canHibernate();
     m_form->checkBoxHibernateLED->setEnabled(m_canHibernate);
-    m_form->checkBoxHibernateLED->setChecked(driver->property("LEDShutdownOnDisconnect").toBool());
-    m_form->checkBoxAutoStartLED->setChecked(driver->property("LEDAutoRun").toBool());
-    const bool on = driver->property("LEDPower").toInt() != 0;
+    m_form->checkBoxHibernateLED->setChecked(driver->property(Driver::LedShutdownOnDisconnect).toBool());
+    m_form->checkBoxAutoStartLED->setChecked(driver->property(Driver::LedAutoRun).toBool());
+    const bool on = driver->property(Driver::LedPower).toInt() != 0;
     if (m_form->horizontalSliderLEDPower->value() != int(on))
         setPower(on);
     setControlsEnabled(true);
@@ -127,7 +131,7 @@ bool LedPanel::playEffect(const QString &preview, const QString &law)
 
 void LedPanel::sendLaw(const QString &path)
 {
-    QMetaObject::invokeMethod(m_driver, "sendLEDLawFile", Qt::QueuedConnection, Q_ARG(QString, path));
+    QMetaObject::invokeMethod(m_driver, Driver::SendLedLawFile.name(), Qt::QueuedConnection, Q_ARG(QString, path));
 }
 
 void LedPanel::setControlsEnabled(bool enabled)
