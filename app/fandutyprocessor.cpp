@@ -16,10 +16,11 @@ struct DustStep {
     int delayMS;
 };
 
+// Delays from the button, for a cycle of FanDutyProcessor::DustCycleMS.
 constexpr DustStep kDustSteps[] = {
     {DustLevel::Top, 50},    {DustLevel::Off, 2000},  {DustLevel::Top, 5000},
     {DustLevel::Off, 7000},  {DustLevel::Top, 9000},  {DustLevel::Off, 11000},
-    {DustLevel::Restore, 13000},
+    {DustLevel::Restore, FanDutyProcessor::DustCycleMS},
 };
 
 constexpr int kSlowestBladePeriodMS = 200;
@@ -34,6 +35,11 @@ bool isFan(int id)
 FanDutyProcessor::FanDutyProcessor(QObject* parent)
     : QObject(parent)
 {
+}
+
+void FanDutyProcessor::setDustCycleLength(int ms)
+{
+    m_dustCycleMS = ms;
 }
 
 void FanDutyProcessor::startFanDutySession()
@@ -67,7 +73,7 @@ void FanDutyProcessor::dust()
             const int level = step.level == DustLevel::Top ? top
                 : step.level == DustLevel::Off             ? 0
                                                            : restore;
-            setFanDuty(id, level, step.delayMS);
+            setFanDuty(id, level, int(qint64(step.delayMS) * m_dustCycleMS / DustCycleMS));
         }
         finishFanDutySession();
     }

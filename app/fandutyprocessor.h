@@ -26,7 +26,16 @@ class FanDutyProcessor final : public QObject
     Q_OBJECT
 
 public:
+    /// How long the dust cycle takes, from the button to the fans' return.
+    static constexpr int DustCycleMS = 13000;
+
     explicit FanDutyProcessor(QObject* parent = nullptr);
+
+    /**
+     * Stretches or shrinks the dust cycle to @p ms, every step in proportion.
+     * Tests only: the product always runs the DustCycleMS cycle.
+     */
+    void setDustCycleLength(int ms);
 
     /**
      * Binds @p driver (null unbinds), restarts the session count, forgets the
@@ -58,7 +67,7 @@ public slots:
     void setFanDuty(int id, int level, int delayMS);
     /// Starts a new session: later commands supersede earlier ones once they run.
     void finishFanDutySession();
-    /// Full speed and stop three times over 13 s, then back, for every tabled fan.
+    /// Full speed and stop three times over DustCycleMS, then back, for every tabled fan.
     void dust();
 
 protected:
@@ -83,4 +92,5 @@ private:
     QPointer<QObject> m_driver;
     QMutex m_lock;
     quint64 m_session = 1;
+    int m_dustCycleMS = DustCycleMS;
 };

@@ -13,6 +13,23 @@ struct Call {
     qint64 atMS;
 };
 
+// The dust cycle runs at a quarter of its length; every step keeps its share.
+constexpr int DustCycleMS = FanDutyProcessor::DustCycleMS / 4;
+
+// Where @p ms into the real dust cycle falls in the shortened one.
+int dustTime(int ms)
+{
+    return ms * DustCycleMS / FanDutyProcessor::DustCycleMS;
+}
+
+QList<int> dustTimes(const QList<int>& ms)
+{
+    QList<int> times;
+    for (const int time : ms)
+        times << dustTime(time);
+    return times;
+}
+
 // 0, 10, 20, ... 100: level L has duty 10 L.
 QByteArray tenSteps()
 {
@@ -274,9 +291,11 @@ void TestFanDutyProcessor::backToBackSessionsBothRun()
 }
 
 // Fan 0 runs the whole cycle from duty 35 and comes back at level 4 (40).
-// Fan 1 is moved to level 3 at 2.5 s: the rest of its cycle is eaten.
+// Fan 1 is moved to level 3 at 2.5 s of the real cycle: the rest of its
+// cycle is eaten.
 void TestFanDutyProcessor::dustCycle()
 {
+    m_processor->setDustCycleLength(DustCycleMS);
     m_processor->setDutyTable(0, tenSteps());
     m_processor->setDutyTable(1, tenSteps());
     m_driver.setProperty("fanDuty0", 35);
@@ -288,16 +307,16 @@ void TestFanDutyProcessor::dustCycle()
     QCOMPARE(int(m_processor->currentDuty(1)), 70);
 
     QTRY_COMPARE_WITH_TIMEOUT(m_driver.callsOf(1).size(), 2, 10000);
-    QTest::qWait(int(qMax<qint64>(0, 2500 - m_driver.clock.elapsed())));
+    QTest::qWait(int(qMax<qint64>(0, dustTime(2500) - m_driver.clock.elapsed())));
     m_processor->setFanDuty(1, 3, 10);
     m_processor->finishFanDutySession();
 
     QTRY_COMPARE_WITH_TIMEOUT(m_driver.callsOf(0).size(), 7, 30000);
     QTest::qWait(200);
     QCOMPARE(describe(m_driver.callsOf(0)), QStringLiteral("0:100 0:0 0:100 0:0 0:100 0:0 0:40"));
-    checkTimes(m_driver.callsOf(0), {50, 2000, 5000, 7000, 9000, 11000, 13000});
+    checkTimes(m_driver.callsOf(0), dustTimes({50, 2000, 5000, 7000, 9000, 11000, 13000}));
     QCOMPARE(describe(m_driver.callsOf(1)), QStringLiteral("1:100 1:0 1:30"));
-    checkTimes(m_driver.callsOf(1), {50, 2000, 2500});
+    checkTimes(m_driver.callsOf(1), dustTimes({50, 2000, 2500}));
 }
 
 QTEST_GUILESS_MAIN(TestFanDutyProcessor)

@@ -20,6 +20,8 @@ const QByteArray ShippedTable = QByteArray::fromHex("00141e28323c46505a64");
 constexpr int TopDuty = 100;
 constexpr int Unreadable = -1;
 constexpr int CommandTimeoutMs = 5000;
+// The dust cycle runs at a quarter of its length; every step keeps its share.
+constexpr int DustCycleMs = FanDutyProcessor::DustCycleMS / 4;
 
 // /proc/stat as the kernel writes it, with only user and idle time moving.
 QByteArray procStat(quint64 user, quint64 idle)
@@ -238,12 +240,13 @@ void FanModesTest::cpuStep()
     QTRY_VERIFY_WITH_TIMEOUT(lastDutyIs(0) && lastDutyIs(2), CommandTimeoutMs);
 }
 
-// Three times full speed and stop over 13 s, then back to the level the fan
-// had; the sliders and labels are not touched.
+// Three times full speed and stop over the cycle, then back to the level the
+// fan had; the sliders and labels are not touched.
 void FanModesTest::dustCycle()
 {
     m_window = m_kit.openWindow(QStringLiteral("v2000"));
     QVERIFY(m_window);
+    MainWindowProbe::processor(*m_window, 1).setDustCycleLength(DustCycleMs);
     panelWidget<QSlider>(*m_window, "horizontalSliderFanG1")->setValue(4);
     QTRY_COMPARE_WITH_TIMEOUT(PanelTestKit::fanCommands().size(), 2, CommandTimeoutMs);
     PanelTestKit::bus().clearLog();
@@ -256,7 +259,7 @@ void FanModesTest::dustCycle()
     QCOMPARE(dutiesOf(2), cycle + QVector<int>{0});
     QCOMPARE(dutiesOf(3), cycle + QVector<int>{0});
     const auto commands = PanelTestKit::fanCommands();
-    QVERIFY(commands.last().ms - commands.first().ms >= 12000);
+    QVERIFY(commands.last().ms - commands.first().ms >= DustCycleMs * 12 / 13);
     QCOMPARE(panelWidget<QSlider>(*m_window, "horizontalSliderFanG1")->value(), 4);
     QCOMPARE(panelWidget<QLabel>(*m_window, "labelFanDutyG1")->text(), QStringLiteral("DUTY CYCLE  50%"));
 }
