@@ -52,7 +52,7 @@ public:
     FanModes(Ui::MainWindow *form, QTimer *autoTimer, QObject *parent = nullptr);
 
     /// 0: the processor of the "Fireware1" tables, 1: of the "Fireware2" ones.
-    FanDutyProcessor &dutyProcessor(int index) { return m_processors.at(std::size_t(index)); }
+    FanDutyProcessor &dutyProcessor(int index) { return m_processors[std::size_t(index)]; }
 
     /// MAN or AUTO, as the user clicks them; AUTO again restarts it at the top level.
     bool setMode(Mode mode);

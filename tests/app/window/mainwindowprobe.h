@@ -3,6 +3,7 @@
 
 #include "connectionview.h"
 #include "fanmodes.h"
+#include "ledpanel.h"
 #include "mainwindow.h"
 
 /// What the panel suites may see of a MainWindow and its panels beyond their widgets.
@@ -12,6 +13,8 @@ public:
     static QObject *device(MainWindow &window) { return window.device; }
     static ConnectionView &connectionView(MainWindow &window) { return *window.connectionView; }
     static QObject *driver(MainWindow &window) { return window.connectionView->driver(); }
+    static FanModes &fanModes(MainWindow &window) { return *window.fanModes; }
+    static LedPanel &ledPanel(MainWindow &window) { return *window.ledPanel; }
     /// 0: the "Fireware1" processor, 1: the "Fireware2" one.
     static FanDutyProcessor &processor(MainWindow &window, int index) { return window.fanModes->dutyProcessor(index); }
     static CpuLoadSampler &cpuLoadSampler(MainWindow &window) { return window.fanModes->m_cpuLoadSampler; }

@@ -141,6 +141,9 @@ void ConnectionViewTest::identity()
     panelWidget<QSlider>(window, "horizontalSliderFanG1")->setValue(1);
     QTRY_VERIFY_WITH_TIMEOUT(!PanelTestKit::sentReports().isEmpty(), TimeoutMs);
     QCOMPARE(PanelTestKit::sentReports().constFirst(), PanelTestKit::report(levelOne));
+    // Called from elsewhere, the panels refuse what the disabled boxes refuse.
+    QCOMPARE(MainWindowProbe::fanModes(window).setHibernate(true), hibernate);
+    QCOMPARE(MainWindowProbe::ledPanel(window).setHibernate(true), hibernate);
 }
 
 void ConnectionViewTest::powerLabel_data()
@@ -171,6 +174,11 @@ void ConnectionViewTest::saveSendsTheSaveFrame()
     QTRY_COMPARE_WITH_TIMEOUT(PanelTestKit::sentReports(), QStringList{PanelTestKit::report(QStringLiteral("06a0c030a1"))},
                               TimeoutMs);
     QCOMPARE(PanelTestKit::bus().state(1)->saveCount, 1);
+
+    QVERIFY(MainWindowProbe::connectionView(*m_window).save());
+    QTRY_COMPARE_WITH_TIMEOUT(PanelTestKit::bus().state(1)->saveCount, 2, TimeoutMs);
+    QVERIFY(PanelTestKit::bus().unplug(1));
+    QVERIFY(!MainWindowProbe::connectionView(*m_window).save());
 }
 
 void ConnectionViewTest::unplugClearsTheViewAndReplugReconnects()

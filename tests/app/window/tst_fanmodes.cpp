@@ -60,6 +60,7 @@ private slots:
     void cpuStep();
     void dustCycle();
     void bladesFollowDutyAndWindow();
+    void operationsKeepTheControlsInStep();
 
 private:
     PanelTestKit m_kit;
@@ -295,6 +296,54 @@ void FanModesTest::bladesFollowDutyAndWindow()
 
     panelWidget<QSlider>(window, "horizontalSliderFanG1")->setValue(0);
     QCOMPARE(states(), (QVector<S>{S::Stopped, S::Stopped, S::Running, S::Running}));
+}
+
+// What another front end calls: the controls follow, and what the controls
+// could not do is refused.
+void FanModesTest::operationsKeepTheControlsInStep()
+{
+    m_window = m_kit.openWindow(QStringLiteral("v2000"));
+    QVERIFY(m_window);
+    FanModes &fans = MainWindowProbe::fanModes(*m_window);
+    auto *g1 = panelWidget<QSlider>(*m_window, "horizontalSliderFanG1");
+    auto *g2 = panelWidget<QSlider>(*m_window, "horizontalSliderFanG2");
+    auto *autoButton = panelWidget<QAbstractButton>(*m_window, "pushButtonAutoFan");
+    auto *manButton = panelWidget<QAbstractButton>(*m_window, "pushButtonManFan");
+    auto *autoRun = panelWidget<QAbstractButton>(*m_window, "checkBoxAutoStartFan");
+
+    QVERIFY(fans.setGroupLevel(FanModes::Group::G2, 3));
+    QCOMPARE(g2->value(), 3);
+    QCOMPARE(panelWidget<QLabel>(*m_window, "labelFanDutyG2")->text(), QStringLiteral("DUTY CYCLE  40%"));
+    QVERIFY(!fans.setGroupLevel(FanModes::Group::G1, g1->maximum() + 1));
+    QVERIFY(!fans.setGroupLevel(FanModes::Group::G1, -1));
+    QTRY_COMPARE_WITH_TIMEOUT(PanelTestKit::bus().state(1)->live.fanDuty[3], 40, CommandTimeoutMs);
+
+    QVERIFY(fans.setMode(FanModes::Mode::Auto));
+    QVERIFY(autoButton->isChecked() && !manButton->isChecked());
+    QVERIFY(!g1->isEnabled());
+    QCOMPARE(g1->value(), 9);
+    QVERIFY(!fans.setGroupLevel(FanModes::Group::G1, 2));
+    QCOMPARE(g1->value(), 9);
+    QVERIFY(fans.setMode(FanModes::Mode::Manual));
+    QVERIFY(manButton->isChecked() && g1->isEnabled());
+
+    fans.setBoost(false);
+    QVERIFY(!panelWidget<QAbstractButton>(*m_window, "checkBoxChangeBoost")->isChecked());
+    QVERIFY(fans.setAutoRun(true));
+    QVERIFY(autoRun->isChecked());
+    QTRY_VERIFY_WITH_TIMEOUT(PanelTestKit::bus().state(1)->live.fanAutoRun, CommandTimeoutMs);
+
+    QVERIFY(PanelTestKit::bus().unplug(1));
+    PanelTestKit::bus().clearLog();
+    QVERIFY(!fans.setMode(FanModes::Mode::Auto));
+    QVERIFY(manButton->isChecked());
+    QVERIFY(!fans.setGroupLevel(FanModes::Group::G1, 2));
+    QCOMPARE(g1->value(), 0);
+    QVERIFY(!fans.runDust());
+    QVERIFY(!fans.setAutoRun(true));
+    QVERIFY(!autoRun->isChecked());
+    QTest::qWait(100);
+    QVERIFY(PanelTestKit::bus().log().isEmpty());
 }
 
 QTEST_MAIN(FanModesTest)

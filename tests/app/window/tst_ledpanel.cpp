@@ -3,6 +3,7 @@
 // previews and laws, and the controller's own options, proven by what
 // reaches a simulated controller.
 #include "corvaneledlawreader.h"
+#include "mainwindowprobe.h"
 #include "paneltestkit.h"
 
 #include <QAbstractButton>
@@ -67,6 +68,7 @@ private slots:
     void optionBoxes();
     void settingsLoadedAtOpen_data();
     void settingsLoadedAtOpen();
+    void operationsKeepTheControlsInStep();
 
 private:
     void switchLed(int value);
@@ -240,6 +242,50 @@ void LedPanelTest::settingsLoadedAtOpen()
     QVERIFY(!panelWidget<QCheckBox>(*m_window, "checkBoxHibernateLED")->isChecked());
     QTest::qWait(300);
     QCOMPARE(PanelTestKit::sentReports(), sentAtOpen);
+}
+
+// What another front end calls: the controls follow, and what the controls
+// could not do is refused.
+void LedPanelTest::operationsKeepTheControlsInStep()
+{
+    m_window = m_kit.openWindow(QStringLiteral("v2000"));
+    QVERIFY(m_window);
+    LedPanel &leds = MainWindowProbe::ledPanel(*m_window);
+    auto *power = panelWidget<QSlider>(*m_window, "horizontalSliderLEDPower");
+    auto *preview = panelWidget<QFrame>(*m_window, "frameLEDSimulator");
+    const auto isLive = [](const CorvaneLEDLaw &law) {
+        const auto state = PanelTestKit::bus().state(1);
+        return state->live.lawCount == law.lawCount && state->live.blocks[0] == law.CH1;
+    };
+
+    QVERIFY(!leds.setSolidColour(2));
+    QVERIFY(leds.setPower(true));
+    QCOMPARE(power->value(), 1);
+    QVERIFY(panelWidget<QFrame>(*m_window, "frameLEDLightControl")->isEnabled());
+    QVERIFY(!leds.setSolidColour(LedPanel::ColourCount));
+    QVERIFY(!leds.setBreathingColour(-1));
+    QVERIFY(leds.setBreathingColour(5));
+    QCOMPARE(preview->styleSheet(), QStringLiteral("border-image: url(:/ui/res/led/led5.png);"));
+    QTRY_VERIFY_WITH_TIMEOUT(isLive(lawOf(QStringLiteral(":/res/ledfiles/brt5.adl"))), TimeoutMs);
+
+    QVERIFY(!leds.uploadLedLaw(QStringLiteral(":/res/ledfiles/none.adl")));
+    QVERIFY(!leds.uploadLedLaw(QStringLiteral(":/res/ledfiles")));
+    QVERIFY(leds.uploadLedLaw(QStringLiteral(":/res/ledfiles/cyc.adl")));
+    QCOMPARE(preview->styleSheet(), QStringLiteral("border-image: url(:/ui/res/led/led5.png);"));
+    QTRY_VERIFY_WITH_TIMEOUT(isLive(lawOf(QStringLiteral(":/res/ledfiles/cyc.adl"))), TimeoutMs);
+    QVERIFY(leds.setAutoRun(true));
+    QVERIFY(panelWidget<QCheckBox>(*m_window, "checkBoxAutoStartLED")->isChecked());
+    QTRY_VERIFY_WITH_TIMEOUT(PanelTestKit::bus().state(1)->live.ledAutoRun, TimeoutMs);
+
+    QVERIFY(PanelTestKit::bus().unplug(1));
+    PanelTestKit::bus().clearLog();
+    QVERIFY(!leds.setPower(false));
+    QCOMPARE(power->value(), 1);
+    QVERIFY(!leds.setColourCycle());
+    QVERIFY(!leds.uploadLedLaw(QStringLiteral(":/res/ledfiles/cyc.adl")));
+    QVERIFY(!leds.setAutoRun(false));
+    QTest::qWait(100);
+    QVERIFY(PanelTestKit::bus().log().isEmpty());
 }
 
 QTEST_MAIN(LedPanelTest)
