@@ -17,6 +17,8 @@ namespace CorvaneSim {
 namespace {
 
 constexpr int DefaultSilentDelayMs = 200;
+// A minute is longer than any USB timeout worth modelling.
+constexpr int MaxSilentDelayMs = 60 * 1000;
 constexpr quint32 GarbageSeed = 0x2a0e1000;
 constexpr int MaxLogEntries = 100000;
 constexpr int CpuidBytes = 12;
@@ -53,6 +55,19 @@ QVector<ControllerConfig> initialControllers()
     return specs;
 }
 
+int initialSilentDelayMs()
+{
+    if (!qEnvironmentVariableIsSet("CORVANE_SIM_SILENT_MS"))
+        return DefaultSilentDelayMs;
+    bool ok = false;
+    const int ms = qEnvironmentVariable("CORVANE_SIM_SILENT_MS").toInt(&ok);
+    if (ok && ms >= 0 && ms <= MaxSilentDelayMs)
+        return ms;
+    qCWarning(lcCorvaneSim, "CORVANE_SIM_SILENT_MS: expected milliseconds from 0 to %d; using %d",
+              MaxSilentDelayMs, DefaultSilentDelayMs);
+    return DefaultSilentDelayMs;
+}
+
 QByteArray bytesOf(const unsigned char *data, size_t length)
 {
     const int logged = int(std::min<size_t>(length, ReportImage::Size));
@@ -70,7 +85,8 @@ BusCore &BusCore::instance()
 
 BusCore::BusCore()
     : m_fileLog(qEnvironmentVariable("CORVANE_SIM_LOG"))
-    , m_silentDelayMs(DefaultSilentDelayMs)
+    , m_startSilentDelayMs(initialSilentDelayMs())
+    , m_silentDelayMs(m_startSilentDelayMs)
     , m_garbageState(GarbageSeed)
 {
     m_clock.start();
@@ -144,7 +160,7 @@ void BusCore::reset()
         while (!m_controllers.empty())
             removed += removeLocked(m_controllers.begin());
         m_nextNumber = 1;
-        m_silentDelayMs = DefaultSilentDelayMs;
+        m_silentDelayMs = m_startSilentDelayMs;
         m_garbageState = GarbageSeed;
         m_log.clear();
     }

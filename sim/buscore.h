@@ -27,7 +27,8 @@ class SimController;
 class BusCore final
 {
 public:
-    /// Created at first use from CORVANE_SIM_DEVICES and CORVANE_SIM_LOG; never destroyed.
+    /// Created at first use from CORVANE_SIM_DEVICES, CORVANE_SIM_LOG and
+    /// CORVANE_SIM_SILENT_MS; never destroyed.
     static BusCore &instance();
 
     int plug(const ControllerConfig &spec);
@@ -118,6 +119,7 @@ private:
     std::vector<Plugged> m_controllers;
     int m_nextNumber = 1;
     quint64 m_nextPlugId = 1;
+    const int m_startSilentDelayMs;
     int m_silentDelayMs;
     quint32 m_garbageState;
     QVector<LogEntry> m_log;

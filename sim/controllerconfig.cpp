@@ -67,6 +67,8 @@ bool applyKey(ControllerConfig &spec, const QString &key, const QString &value, 
         {"pid", 0xffff, [](ControllerConfig &s, quint32 v) { s.productId = quint16(v); }},
         {"interfaces", MaxInterfaces, [](ControllerConfig &s, quint32 v) { s.interfaces = int(v); }},
         {"primary", MaxInterfaces - 1, [](ControllerConfig &s, quint32 v) { s.primary = int(v); }},
+        {"fanautorun", 1, [](ControllerConfig &s, quint32 v) { s.fanAutoRun = v != 0; }},
+        {"ledautorun", 1, [](ControllerConfig &s, quint32 v) { s.ledAutoRun = v != 0; }},
     };
     const auto field = std::find_if(std::begin(fields), std::end(fields),
                                     [&key](const Field &f) { return key == QLatin1String(f.name); });

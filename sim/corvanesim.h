@@ -33,6 +33,8 @@ struct ControllerConfig
     quint16 productId = 0x1000;
     int interfaces = 1;
     int primary = 0;              // the one interface that answers
+    bool fanAutoRun = false;      // auto-run flags as stored by an earlier save
+    bool ledAutoRun = false;
     quint32 manufacturingDate = 20240315;   // v2000 status only; not settable from text
     quint16 manufacturerId = 0x0101;        // v2000 status only; not settable from text
 
@@ -97,7 +99,8 @@ public:
     bool unplug(int controller);
     bool unplugPath(const QString &path);   // any interface's path unplugs its controller
     /// Remove every controller (listeners hear each unplug), fault and log entry;
-    /// numbering restarts at 1 and the silent delay returns to 200 ms. Handles
+    /// numbering restarts at 1 and the silent delay returns to its start value
+    /// (CORVANE_SIM_SILENT_MS, or 200 ms). Handles
     /// opened before stay dead even when a new controller takes their path.
     void reset();
 

@@ -25,6 +25,9 @@ SimController::SimController(const ControllerConfig &spec)
     m_state.spec = spec;
     for (QByteArray &block : m_state.live.blocks)
         block = QByteArray(BlockSize, '\0');
+    // Powered up, a controller runs what it has stored.
+    m_state.live.fanAutoRun = spec.fanAutoRun;
+    m_state.live.ledAutoRun = spec.ledAutoRun;
     m_state.stored = m_state.live;
 }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Controllers described as text, and the two environment variables read at
-// the bus's first use (checked in a child process each).
+// Controllers described as text, and the environment variables read at the
+// bus's first use (checked in a child process each).
 #include "simtestutil.h"
 
 #include <QFile>
@@ -22,6 +22,8 @@ private slots:
     void environmentDevices_data();
     void environmentDevices();
     void logFile();
+    void silentDelay_data();
+    void silentDelay();
 
 private:
     QString runProbe(const QProcessEnvironment &environment, const QStringList &arguments,
@@ -66,6 +68,7 @@ void TestSimConfig::parse_data()
     QTest::newRow("unknown key") << "v2000,speed=3" << "error: unknown key 'speed'";
     QTest::newRow("16-bit overflow") << "v2000,fw=0x10000" << "error: fw=0x10000";
     QTest::newRow("adapter beyond 12 bits") << "v2000,adapter=4096" << "error: adapter=4096";
+    QTest::newRow("auto-run beyond 1") << "v1100,fanautorun=2" << "error: fanautorun=2";
     QTest::newRow("negative") << "v2000,hw=-1" << "error: hw=-1";
     QTest::newRow("bare 0x") << "v2000,fw=0x" << "error: fw=0x";
     QTest::newRow("trailing junk") << "v2000,fw=12abc" << "error: fw=12abc";
@@ -182,6 +185,40 @@ void TestSimConfig::logFile()
         QVERIFY(match.captured(1).toLongLong() >= previous);
         previous = match.captured(1).toLongLong();
     }
+}
+
+void TestSimConfig::silentDelay_data()
+{
+    QTest::addColumn<QString>("value");   // null: unset
+    QTest::addColumn<int>("atLeastMs");
+    QTest::addColumn<QString>("warning");
+
+    QTest::newRow("unset") << QString() << 200 << QString();
+    QTest::newRow("set") << "700" << 700 << QString();
+    QTest::newRow("not a number") << "5s" << 200 << "CORVANE_SIM_SILENT_MS";
+}
+
+// A silent controller's exchange fails after the delay; only a lower bound
+// is checked, a loaded machine may take longer.
+void TestSimConfig::silentDelay()
+{
+    QFETCH(QString, value);
+    QFETCH(int, atLeastMs);
+    QFETCH(QString, warning);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("CORVANE_SIM_DEVICES"));
+    environment.remove(QStringLiteral("CORVANE_SIM_LOG"));
+    environment.remove(QStringLiteral("CORVANE_SIM_SILENT_MS"));
+    if (!value.isNull())
+        environment.insert(QStringLiteral("CORVANE_SIM_SILENT_MS"), value);
+
+    QString errors;
+    const QString output = runProbe(environment, {QStringLiteral("silent")}, &errors);
+    const auto match = QRegularExpression(QStringLiteral("silent get (\\d+) ms")).match(output);
+    QVERIFY2(match.hasMatch(), qPrintable(output));
+    QVERIFY2(match.captured(1).toInt() >= atLeastMs, qPrintable(output));
+    if (!warning.isEmpty())
+        QVERIFY2(errors.contains(warning), qPrintable(errors));
 }
 
 QTEST_GUILESS_MAIN(TestSimConfig)
