@@ -28,15 +28,42 @@ constexpr int MaxLineLength = 4096;
 // the controller, and its faults with it, go away then.
 constexpr int CutOffExchanges = 1000000;
 
-bool makeFifo(const QByteArray &path)
+// Its lines plug, pull and break controllers, so only its owner may use it.
+bool isPrivateFifo(const struct stat &info)
+{
+    return S_ISFIFO(info.st_mode) && info.st_uid == geteuid() && (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+bool sameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Opens @p path as it was checked: no link is followed, and the file opened
+// must be the private FIFO that was looked at.
+int openChecked(const QByteArray &path, int mode, const struct stat &checked)
+{
+    const int fd = ::open(path.constData(), mode | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+    struct stat opened {};
+    if (fd >= 0 && (fstat(fd, &opened) != 0 || !isPrivateFifo(opened) || !sameFile(opened, checked))) {
+        ::close(fd);
+        errno = EPERM;
+        return -1;
+    }
+    return fd;
+}
+
+// The FIFO at @p path, made when absent; false with a warning when what is
+// there may not be used.
+bool privateFifo(const QByteArray &path, struct stat *info)
 {
     if (mkfifo(path.constData(), 0600) != 0 && errno != EEXIST) {
         qCWarning(lcCorvaneSim, "control: cannot create the FIFO %s: %s", path.constData(), strerror(errno));
         return false;
     }
-    struct stat info {};
-    if (stat(path.constData(), &info) != 0 || !S_ISFIFO(info.st_mode)) {
-        qCWarning(lcCorvaneSim, "control: %s is not a FIFO", path.constData());
+    if (lstat(path.constData(), info) != 0 || !isPrivateFifo(*info)) {
+        qCWarning(lcCorvaneSim, "control: %s is not a FIFO of this user's with no access for group or others;"
+                  " not using it", path.constData());
         return false;
     }
     return true;
@@ -91,10 +118,11 @@ ControlChannel *ControlChannel::start(const QString &path, QObject *parent)
         return living;
 
     const QByteArray native = QFile::encodeName(key);
-    if (!makeFifo(native))
+    struct stat checked {};
+    if (!privateFifo(native, &checked))
         return nullptr;
-    const int readFd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    const int writeFd = readFd < 0 ? -1 : ::open(native.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    const int readFd = openChecked(native, O_RDONLY, checked);
+    const int writeFd = readFd < 0 ? -1 : openChecked(native, O_WRONLY, checked);
     const int wakeFd = writeFd < 0 ? -1 : eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wakeFd < 0) {
         qCWarning(lcCorvaneSim, "control: cannot open the FIFO %s: %s", native.constData(), strerror(errno));
@@ -147,34 +175,55 @@ void ControlChannel::readLoop()
     }
 }
 
-// Takes what the FIFO holds and hands each complete line that does not act on
-// the wire at once to the reader's own thread, in order. False when the FIFO
-// cannot be read any more.
+// Takes what the FIFO holds, chunk by chunk. False when the FIFO cannot be
+// read any more.
 bool ControlChannel::readAvailable()
 {
     char chunk[1024];
     ssize_t got = 0;
     while ((got = ::read(m_readFd, chunk, sizeof chunk)) > 0)
-        m_pending.append(chunk, int(got));
+        takeChunk(chunk, int(got));
     if (got < 0 && errno != EAGAIN && errno != EINTR) {
         qCWarning(lcCorvaneSim, "control: cannot read the FIFO: %s", strerror(errno));
         return false;
     }
-
-    int newline = 0;
-    while ((newline = m_pending.indexOf('\n')) >= 0) {
-        const QString line = QString::fromUtf8(m_pending.left(newline)).trimmed();
-        m_pending.remove(0, newline + 1);
-        if (!actOnWire(line))
-            QMetaObject::invokeMethod(this, [this, line] { handleLine(line); }, Qt::QueuedConnection);
-    }
-    if (m_pending.size() > MaxLineLength) {
-        QMetaObject::invokeMethod(this, [] {
-            qCWarning(lcCorvaneSim, "control: dropping a line of more than %d bytes", MaxLineLength);
-        }, Qt::QueuedConnection);
-        m_pending.clear();
-    }
     return true;
+}
+
+// Gathers lines up to MaxLineLength bytes. A longer one is dropped as soon as
+// it passes that length, and the rest of it up to its newline with it, so that
+// its tail never passes for a line of its own.
+void ControlChannel::takeChunk(const char *data, int size)
+{
+    const char *const end = data + size;
+    while (data < end) {
+        const auto *newline = static_cast<const char *>(std::memchr(data, '\n', size_t(end - data)));
+        const char *const lineEnd = newline ? newline : end;
+        if (!m_dropping && m_pending.size() + (lineEnd - data) > MaxLineLength) {
+            m_dropping = true;
+            m_pending.clear();
+            QMetaObject::invokeMethod(this, [] {
+                qCWarning(lcCorvaneSim, "control: dropping a line of more than %d bytes", MaxLineLength);
+            }, Qt::QueuedConnection);
+        }
+        if (!m_dropping)
+            m_pending.append(data, int(lineEnd - data));
+        if (newline) {
+            if (!m_dropping)
+                takeLine(QString::fromUtf8(m_pending).trimmed());
+            m_pending.clear();
+            m_dropping = false;
+        }
+        data = newline ? newline + 1 : end;
+    }
+}
+
+// Hands a line that does not act on the wire at once to the reader's own
+// thread, in order.
+void ControlChannel::takeLine(const QString &line)
+{
+    if (!actOnWire(line))
+        QMetaObject::invokeMethod(this, [this, line] { handleLine(line); }, Qt::QueuedConnection);
 }
 
 // Runs on the reader thread. What happens on the wire does not wait for the

@@ -20,14 +20,16 @@ namespace CorvaneSim {
  * arrives, and an unplug cuts the controller off at once, as pulling the cable
  * does (every exchange with it fails from then on), while its unplug event
  * follows once the event loop turns. A bad line is reported with a warning and
- * skipped. The FIFO is left in place on destruction so that writers may
+ * skipped, and so is a line longer than 4096 bytes, without ever being held
+ * whole. Only a FIFO owned by the user, with no access for group or others,
+ * is read. The FIFO is left in place on destruction so that writers may
  * outlive one reader.
  */
 class ControlChannel final : public QObject
 {
 public:
-    /// The living reader of @p path, or a new one owned by @p parent; nullptr when
-    /// @p path is not a FIFO and cannot be made one.
+    /// The living reader of @p path, or a new one owned by @p parent; nullptr (and
+    /// a warning) when @p path is not a private FIFO and cannot be made one.
     static ControlChannel *start(const QString &path, QObject *parent);
     ~ControlChannel() override;
 
@@ -36,6 +38,8 @@ private:
 
     void readLoop();
     bool readAvailable();
+    void takeChunk(const char *data, int size);
+    void takeLine(const QString &line);
     static bool actOnWire(const QString &line);
     static void cutOff(const QString &path);
     void handleLine(const QString &line);
@@ -47,6 +51,7 @@ private:
     int m_writeFd;   // ours, so that the read end never sees EOF when a writer closes
     int m_wakeFd;    // ends the reader thread
     QByteArray m_pending;   // the reader thread's partial line
+    bool m_dropping = false;   // within a line too long to take, up to its newline
     std::thread m_reader;
 };
 

@@ -138,13 +138,15 @@ public:
      * Start reading control lines ("plug <item>", "unplug <path>",
      * "fault <path> <send|get|silent|garbage> [count]") from the FIFO at
      * @p fifoPath, or at CORVANE_SIM_CONTROL when it is empty; the FIFO is
-     * created when absent. Must be called on a thread that runs an event loop:
+     * created (mode 0600) when absent, and refused when it is not a FIFO of
+     * this user's that group and others have no access to. Must be called on a thread that runs an event loop:
      * plug and unplug lines are handled there. The FIFO itself is read on a
      * thread of the reader's own, so that what happens on the wire does not
      * wait for that loop: a fault for a present interface acts as soon as its
      * line arrives, and an unplugged controller stops answering at once, while
      * its unplug event follows through the loop. Returns the reader, owned by
-     * @p parent, or nullptr when no path is given or the FIFO cannot be opened.
+     * @p parent, or nullptr when no path is given or the FIFO is refused or
+     * cannot be opened.
      * While a reader of the same FIFO lives, that one is returned.
      */
     QObject *startControlChannel(QObject *parentOnGuiThread, const QString &fifoPath = QString());

@@ -13,6 +13,8 @@
 
 #include <functional>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace CorvaneSim;
 using namespace SimTest;
@@ -31,7 +33,10 @@ private slots:
     void unplugCutsOffAtOnce();
     void badLinesAreSkipped();
     void oneReaderPerFifo();
-    void notAFifo();
+    void refusedFifos_data();
+    void refusedFifos();
+    void overlongLinesAreDropped_data();
+    void overlongLinesAreDropped();
 
 private:
     void write(const QByteArray &text);
@@ -193,13 +198,68 @@ void TestSimControl::oneReaderPerFifo()
     QTRY_COMPARE(m_heard, QStringList{"+sim:1:0"});
 }
 
-void TestSimControl::notAFifo()
+void TestSimControl::refusedFifos_data()
 {
-    const QString plain = m_dir->filePath(QStringLiteral("plain"));
-    QFile file(plain);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("is not a FIFO")));
-    QVERIFY(!Bus::instance().startControlChannel(m_owner.get(), plain));
+    QTest::addColumn<QString>("kind");   // plain, fifo, link
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("otherOwner");
+
+    QTest::newRow("plain file") << "plain" << 0600 << false;
+    QTest::newRow("group may read") << "fifo" << 0640 << false;
+    QTest::newRow("others may write") << "fifo" << 0602 << false;
+    QTest::newRow("link to a private FIFO") << "link" << 0600 << false;
+    QTest::newRow("another user's") << "fifo" << 0600 << true;
+}
+
+// Its lines plug, pull and break controllers: only a FIFO that no one else
+// can use is read.
+void TestSimControl::refusedFifos()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, mode);
+    QFETCH(bool, otherOwner);
+    if (otherOwner && geteuid() != 0)
+        QSKIP("giving a file away takes root");
+
+    const QByteArray path = QFile::encodeName(m_dir->filePath(QStringLiteral("refused")));
+    if (kind == QLatin1String("plain"))
+        QVERIFY(QFile(QString::fromLocal8Bit(path)).open(QIODevice::WriteOnly));
+    else if (kind == QLatin1String("link"))
+        QVERIFY(symlink(QFile::encodeName(m_fifo).constData(), path.constData()) == 0);
+    else
+        QVERIFY(mkfifo(path.constData(), 0600) == 0 && chmod(path.constData(), mode_t(mode)) == 0);
+    const uid_t nobody = 65534;
+    if (otherOwner)
+        QVERIFY(chown(path.constData(), nobody, nobody) == 0);
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("is not a FIFO of this user's")));
+    QVERIFY(!Bus::instance().startControlChannel(m_owner.get(), QString::fromLocal8Bit(path)));
+}
+
+void TestSimControl::overlongLinesAreDropped_data()
+{
+    QTest::addColumn<QByteArrayList>("writes");
+    QTest::addColumn<int>("dropped");
+
+    const QByteArray padding(5000, ' ');
+    const QByteArray plug("plug v2000\n");
+    // Were the tail of a dropped line taken for a line, it would plug two interfaces.
+    const QByteArray tail("plug v1100,interfaces=2\n");
+    QTest::newRow("ending in a command") << QByteArrayList{padding + tail + plug} << 1;
+    QTest::newRow("in pieces") << QByteArrayList{padding, padding + tail, plug} << 1;
+    QTest::newRow("at the limit") << QByteArrayList{plug.trimmed() + QByteArray(4096 - 10, ' ') + "\n"} << 0;
+}
+
+void TestSimControl::overlongLinesAreDropped()
+{
+    QFETCH(QByteArrayList, writes);
+    QFETCH(int, dropped);
+    for (int i = 0; i < dropped; ++i)
+        QTest::ignoreMessage(QtWarningMsg, "control: dropping a line of more than 4096 bytes");
+    for (const QByteArray &text : qAsConst(writes))
+        write(text);
+    QTRY_COMPARE(m_heard, QStringList{"+sim:1:0"});
+    QCOMPARE(state(1).spec.protocol, Protocol::V2000);
 }
 
 QTEST_GUILESS_MAIN(TestSimControl)
