@@ -20,6 +20,25 @@ CorvaneHIDDriver *makeDriver(QObject *manager)
 quint16 vendorOf(quint32 id) { return quint16(id >> 16); }
 quint16 productOf(quint32 id) { return quint16(id & 0xffff); }
 
+// The HID layer takes a zero id as "any", which would make every device
+// supported; only records with exactly this id count.
+QStringList pathsWithId(quint32 id)
+{
+    QStringList paths;
+    hid_device_info *records = hid_enumerate(vendorOf(id), productOf(id));
+    for (const hid_device_info *r = records; r; r = r->next) {
+        if (r->vendor_id == vendorOf(id) && r->product_id == productOf(id))
+            paths.append(QString::fromLatin1(r->path));
+    }
+    hid_free_enumeration(records);
+    return paths;
+}
+
+bool samePath(const QString &a, const QString &b)
+{
+    return a.toLower() == b.toLower();
+}
+
 } // namespace
 
 CorvaneHIDDevice::CorvaneHIDDevice(QObject *parent)
@@ -49,10 +68,9 @@ void CorvaneHIDDevice::setMonitorWidget(QObject *monitor)
 void CorvaneHIDDevice::tryConnectSupportedDevice()
 {
     for (const quint32 id : qAsConst(supportedIds_)) {
-        hid_device_info *records = hid_enumerate(vendorOf(id), productOf(id));
-        for (hid_device_info *r = records; r && currentIndex_ < 0; r = r->next)
-            connectDeviceByPath(QString::fromLatin1(r->path));
-        hid_free_enumeration(records);
+        const QStringList paths = pathsWithId(id);
+        for (int i = 0; i < paths.size() && currentIndex_ < 0; ++i)
+            connectDeviceByPath(paths.at(i));
         if (currentIndex_ >= 0)
             return;
     }
@@ -86,15 +104,11 @@ void CorvaneHIDDevice::disconnectDeviceByPath(QString devPath)
 // decide: a path is supported when some supported id enumerates it.
 bool CorvaneHIDDevice::isSupportedPath(const QString &devPath) const
 {
-    const QString wanted = devPath.toLower();
     for (const quint32 id : supportedIds_) {
-        hid_device_info *records = hid_enumerate(vendorOf(id), productOf(id));
-        bool found = false;
-        for (hid_device_info *r = records; r && !found; r = r->next)
-            found = QString::fromLatin1(r->path).toLower() == wanted;
-        hid_free_enumeration(records);
-        if (found)
-            return true;
+        for (const QString &path : pathsWithId(id)) {
+            if (samePath(path, devPath))
+                return true;
+        }
     }
     return false;
 }

@@ -42,6 +42,8 @@ private slots:
     void tryConnectEmitsNothing();
     void nullMonitorKeepsTheEarlierOne();
     void monitorServesOneManager();
+    void zeroIdsMatchNothing_data();
+    void zeroIdsMatchNothing();
 
 private:
     /// Hot-plug wired as the program wires it, for the controller's id.
@@ -331,6 +333,28 @@ void TestCorvaneHIDDevice::monitorServesOneManager()
     plug(QStringLiteral("v2000"));
     QCOMPARE(otherOpened.count(), 1);
     QCOMPARE(opened->count(), 0);
+}
+
+void TestCorvaneHIDDevice::zeroIdsMatchNothing_data()
+{
+    QTest::addColumn<quint32>("id");
+    QTest::newRow("zero vendor") << quint32(ProductId);
+    QTest::newRow("zero product") << (quint32(VendorId) << 16);
+    QTest::newRow("both zero") << quint32(0);
+}
+
+// The HID layer enumerates every device for a zero id; none of them is ours.
+void TestCorvaneHIDDevice::zeroIdsMatchNothing()
+{
+    QFETCH(quint32, id);
+    widget->registerDeviceNotification();
+    manager->setMonitorWidget(widget.get());
+    addIds({id});
+
+    plug(QStringLiteral("v2000"));
+    manager->tryConnectSupportedDevice();
+    QCOMPARE(opened->count(), 0);
+    QCOMPARE(probeGets(), 0);
 }
 
 QTEST_MAIN(TestCorvaneHIDDevice)
