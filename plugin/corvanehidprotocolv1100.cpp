@@ -140,6 +140,14 @@ bool CorvaneHIDProtocolv1100::setFanAutoRun(bool enable)
     return true;
 }
 
+bool CorvaneHIDProtocolv1100::close()
+{
+    // The flags belong to the controller they were read from or chosen for.
+    fanAutoRun_ = false;
+    ledAutoRun_ = false;
+    return CorvaneHIDDriverIfBase::close();
+}
+
 bool CorvaneHIDProtocolv1100::setFanAutoHibernate(bool)
 {
     return false;
@@ -230,7 +238,10 @@ void CorvaneHIDProtocolv1100::readFan(QObject *driver)
     for (int fan = 0; fan < FanCount; ++fan)
         driver->setProperty(duties[fan], pwmToDuty(report.u16(FanReadPwm0 + 2 * fan)));
     qCDebug(lcCorvaneV1100, "CorvaneHIDProtocolv1100::updatePhyDeviceReadWritePropertyToDriverObject notice!");
-    driver->setProperty("fanAutoRun", report.u8(FanReadAutoRun) != 0);
+    // What the controller has stored is kept, so that a save the user did not
+    // ask to change auto-run with leaves it as it was.
+    fanAutoRun_ = report.u8(FanReadAutoRun) != 0;
+    driver->setProperty("fanAutoRun", fanAutoRun_);
 }
 
 void CorvaneHIDProtocolv1100::readLed(QObject *driver)
@@ -241,7 +252,8 @@ void CorvaneHIDProtocolv1100::readLed(QObject *driver)
     driver->setProperty("LEDPower", report.u8(LedReadPower) != 0);
     driver->setProperty("intervalTimeMS", int(report.u16(LedReadInterval)));
     driver->setProperty("lawCount", int(report.u16(LedReadCount)));
-    driver->setProperty("LEDAutoRun", report.u8(LedReadAutoRun) != 0);
+    ledAutoRun_ = report.u8(LedReadAutoRun) != 0;
+    driver->setProperty("LEDAutoRun", ledAutoRun_);
 }
 
 bool CorvaneHIDProtocolv1100::updatePhyDeviceReadWritePropertyToDriverObject(QObject *driver)

@@ -13,8 +13,9 @@
  * values from 0 to 512, and three 256-byte LED channel blocks.
  *
  * The controller has no auto-hibernate settings and no fan speed read-back.
- * Its auto-run flags are kept here, survive close and reopen, and reach the
- * controller only with saveSettings().
+ * Its auto-run flags are kept here and reach the controller only with
+ * saveSettings(): they start as the controller's stored flags, read from the
+ * fan and LED reports at open, and are forgotten at close.
  *
  * Every operation that needs the device returns false without touching the
  * HID layer while nothing is open.
@@ -24,6 +25,9 @@ class CorvaneHIDProtocolv1100 final : public QObject, public CorvaneHIDDriverIfB
     Q_OBJECT
 public:
     explicit CorvaneHIDProtocolv1100(QObject *parent = nullptr);
+
+    /// Also clears both auto-run flags.
+    bool close() override;
 
     /// Duty in percent; below 40 stops the fan, above 100 counts as 100. Fans 0 to 3 only.
     bool writeFanDuty(quint8 fanIndex, quint8 duty) override;
@@ -48,7 +52,7 @@ public:
     bool saveSettings() override;
     /// Reads power, fan and LED reports, then the identity.
     bool updatePhyDeviceReadOnlyPropertyToDriverObject(QObject *driver) override;
-    /// Reads power, fan and LED reports; only a failed power read fails it.
+    /// Reads power, fan and LED reports, taking the auto-run flags from them; only a failed power read fails it.
     bool updatePhyDeviceReadWritePropertyToDriverObject(QObject *driver) override;
     /// One power report read: the adapter voltage.
     bool updatePhyDeviceRealtimePropertyToDriverObject(QObject *driver) override;

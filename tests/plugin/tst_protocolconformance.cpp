@@ -75,6 +75,8 @@ private slots:
     void uploadIsPaced();
     void garbageRepliesAreSurvived_data() { addKindRows(); }
     void garbageRepliesAreSurvived();
+    void saveKeepsStoredAutoRun_data();
+    void saveKeepsStoredAutoRun();
 };
 
 void TestProtocolConformance::metaCastGivesInterface()
@@ -364,6 +366,52 @@ void TestProtocolConformance::garbageRepliesAreSurvived()
     // Nothing of the garbage sticks: a clean controller opens as usual.
     Bus::instance().reset();
     QVERIFY(driven.driver.open(plug(controllerText(kind))));
+}
+
+void TestProtocolConformance::saveKeepsStoredAutoRun_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QString>("before");   // options of a controller opened and closed first, if any
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<bool>("settingsUnread");   // v1100: its fan and LED reports fail at open
+    QTest::addColumn<bool>("fanAutoRun");
+    QTest::addColumn<bool>("ledAutoRun");
+
+    QTest::newRow("v1100 fan auto-run stored") << Kind::V1100 << QString() << "fanautorun=1" << false << true << false;
+    QTest::newRow("v1100 LED auto-run stored") << Kind::V1100 << QString() << "ledautorun=1" << false << false << true;
+    QTest::newRow("v1100 after one with both stored")
+        << Kind::V1100 << "fanautorun=1,ledautorun=1" << QString() << false << false << false;
+    QTest::newRow("v1100 unread, after one with both stored")
+        << Kind::V1100 << "fanautorun=1,ledautorun=1" << QString() << true << false << false;
+    QTest::newRow("v2000 both stored")
+        << Kind::V2000 << QString() << "fanautorun=1,ledautorun=1" << false << true << true;
+}
+
+// SAVE pressed without touching the auto-run boxes stores what the controller had.
+void TestProtocolConformance::saveKeepsStoredAutoRun()
+{
+    QFETCH(Kind, kind);
+    QFETCH(QString, before);
+    QFETCH(QString, saved);
+    QFETCH(bool, settingsUnread);
+    Bus::instance().reset();
+    Driven driven(kind);
+    if (!before.isNull()) {
+        const QString first = plug(controllerText(kind, before));
+        QVERIFY(driven.driver.open(first));
+        QVERIFY(driven.driver.close(first));
+    }
+    const QString path = plug(controllerText(kind, saved));
+    // After the probe's identity and the power report.
+    if (settingsUnread)
+        QVERIFY(Bus::instance().injectFault(path, CorvaneSim::Fault::Get, 2, 2));
+    QVERIFY(driven.driver.open(path));
+    driven.driver.saveConfiguration();
+
+    const ControllerState controller = state(path);
+    QVERIFY(controller.saveCount > 0);
+    QTEST(controller.stored.fanAutoRun, "fanAutoRun");
+    QTEST(controller.stored.ledAutoRun, "ledAutoRun");
 }
 
 QTEST_GUILESS_MAIN(TestProtocolConformance)
