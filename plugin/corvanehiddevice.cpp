@@ -5,9 +5,15 @@
 #include "corvanehidprotocolv1100.h"
 #include "corvanehidprotocolv2000.h"
 
+#include <QTimer>
+
 #include <hidapi/hidapi.h>
 
 namespace {
+
+// A controller that stopped answering often comes back by itself soon, or
+// not until it is plugged again; three tries cost at most three timeouts.
+const QVector<int> DefaultReprobeDelaysMs = {15 * 1000, 60 * 1000, 5 * 60 * 1000};
 
 template <typename Protocol>
 CorvaneHIDDriver *makeDriver(QObject *manager)
@@ -43,11 +49,22 @@ bool samePath(const QString &a, const QString &b)
 
 CorvaneHIDDevice::CorvaneHIDDevice(QObject *parent)
     : QObject(parent)
+    , reprobeDelaysMs_(DefaultReprobeDelaysMs)
+    , reprobeTimer_(new QTimer(this))
 {
     drivers_ << makeDriver<CorvaneHIDProtocolv1100>(this) << makeDriver<CorvaneHIDProtocolv2000>(this);
+    for (CorvaneHIDDriver *driver : qAsConst(drivers_))
+        driver->setUnansweredHandler([this, driver] { letGoOfUnanswered(driver); });
+    reprobeTimer_->setSingleShot(true);
+    connect(reprobeTimer_, &QTimer::timeout, this, &CorvaneHIDDevice::reprobe);
 }
 
 CorvaneHIDDevice::~CorvaneHIDDevice() = default;
+
+void CorvaneHIDDevice::setReprobeDelays(const QVector<int> &delaysMs)
+{
+    reprobeDelaysMs_ = delaysMs;
+}
 
 void CorvaneHIDDevice::addSupportedDeviceID(ushort vid, ushort pid)
 {
@@ -81,18 +98,19 @@ void CorvaneHIDDevice::connectDeviceByPath(QString devPath)
     if (currentIndex_ >= 0 || !isSupportedPath(devPath))
         return;
     for (int i = 0; i < drivers_.size(); ++i) {
-        if (drivers_[i]->open(devPath)) {
-            currentIndex_ = i;
-            Q_EMIT supportedDeviceOpened(devPath, drivers_[i]);
+        if (openWith(i, devPath))
             return;
-        }
     }
 }
 
 void CorvaneHIDDevice::disconnectDeviceByPath(QString devPath)
 {
-    if (currentIndex_ < 0)
+    if (currentIndex_ < 0) {
+        // A controller waiting to be probed again is gone for good.
+        if (reprobeTimer_->isActive() && samePath(devPath, reprobePath_))
+            forgetReprobe();
         return;
+    }
     CorvaneHIDDriver *driver = drivers_[currentIndex_];
     if (!driver->close(devPath))
         return;
@@ -111,4 +129,57 @@ bool CorvaneHIDDevice::isSupportedPath(const QString &devPath) const
         }
     }
     return false;
+}
+
+bool CorvaneHIDDevice::openWith(int index, const QString &devPath)
+{
+    if (!drivers_[index]->open(devPath))
+        return false;
+    forgetReprobe();
+    currentIndex_ = index;
+    Q_EMIT supportedDeviceOpened(devPath, drivers_[index]);
+    return true;
+}
+
+// The driver has already let the device go; closing it as a removal does
+// tells the program, and the device's path is remembered for the probes.
+void CorvaneHIDDevice::letGoOfUnanswered(CorvaneHIDDriver *driver)
+{
+    const int index = drivers_.indexOf(driver);
+    if (index != currentIndex_)
+        return;   // removed meanwhile
+    const QString devPath = driver->devicePath();
+    disconnectDeviceByPath(devPath);
+    reprobePath_ = devPath;
+    reprobeDriver_ = index;
+    reprobesDone_ = 0;
+    scheduleReprobe();
+}
+
+void CorvaneHIDDevice::reprobe()
+{
+    ++reprobesDone_;
+    if (currentIndex_ >= 0 || !isSupportedPath(reprobePath_)) {
+        forgetReprobe();
+        return;
+    }
+    // A copy: opening forgets the path.
+    const QString devPath = reprobePath_;
+    if (!openWith(reprobeDriver_, devPath))
+        scheduleReprobe();
+}
+
+void CorvaneHIDDevice::scheduleReprobe()
+{
+    if (reprobesDone_ < reprobeDelaysMs_.size())
+        reprobeTimer_->start(reprobeDelaysMs_.at(reprobesDone_));
+    else
+        forgetReprobe();
+}
+
+void CorvaneHIDDevice::forgetReprobe()
+{
+    reprobeTimer_->stop();
+    reprobePath_.clear();
+    reprobeDriver_ = -1;
 }

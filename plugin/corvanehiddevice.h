@@ -4,8 +4,10 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QVector>
 
 class CorvaneHIDDriver;
+class QTimer;
 
 /**
  * The device manager: keeps the supported vendor/product ids, owns one driver
@@ -14,6 +16,13 @@ class CorvaneHIDDriver;
  *
  * Drivers are tried in a fixed order (v1100, then v2000); the first whose
  * probe accepts the device keeps it.
+ *
+ * A controller that stops answering is closed as if it had been removed.
+ * Its path is probed again a few times, further apart each time, with the
+ * driver that had it, until it answers, goes away or another controller
+ * opens; a probe of a controller still silent holds the GUI thread for one
+ * kernel timeout, so the schedule ends after its last step and only a new
+ * arrival opens the controller from then on.
  */
 class CorvaneHIDDevice : public QObject
 {
@@ -25,6 +34,9 @@ public:
     int currentIndex() const { return currentIndex_; }
     const QList<quint32> &supportedIds() const { return supportedIds_; }
     const QList<CorvaneHIDDriver *> &drivers() const { return drivers_; }
+
+    /// The waits before each probe of a controller let go for not answering, in order.
+    void setReprobeDelays(const QVector<int> &delaysMs);
 
 Q_SIGNALS:
     void supportedDeviceOpened(QString devPath, QObject *device);
@@ -39,8 +51,19 @@ public Q_SLOTS:
 
 private:
     bool isSupportedPath(const QString &devPath) const;
+    bool openWith(int index, const QString &devPath);
+    void letGoOfUnanswered(CorvaneHIDDriver *driver);
+    void reprobe();
+    void scheduleReprobe();
+    void forgetReprobe();
 
     QList<CorvaneHIDDriver *> drivers_;
     int currentIndex_ = -1;
     QList<quint32> supportedIds_;
+
+    QVector<int> reprobeDelaysMs_;
+    QTimer *reprobeTimer_;
+    QString reprobePath_;
+    int reprobeDriver_ = -1;
+    int reprobesDone_ = 0;
 };

@@ -4,6 +4,7 @@
 #include "corvanehiddriverifbase.h"
 #include "corvaneledlaw.h"
 #include "corvaneledlawreader.h"
+#include "corvanepluginlogging.h"
 
 #include <QFile>
 #include <QMutexLocker>
@@ -13,6 +14,11 @@
 namespace {
 
 constexpr int PollIntervalMs = 1000;
+// One poll is one exchange on either protocol, so with the kernel's 5 s USB
+// control timeout a silent controller holds the GUI thread for about 15 s
+// before it is let go; two failures in a row still pass (a controller busy
+// storing its settings, a glitch on the bus).
+constexpr int UnansweredExchangeLimit = 3;
 constexpr int FanCount = 4;
 // Law files are under a kilobyte; anything this big is not one.
 constexpr qint64 MaxLawFileSize = 4096;
@@ -59,6 +65,28 @@ bool CorvaneHIDDriver::close(const QString &devPath)
     return protocol->close();
 }
 
+void CorvaneHIDDriver::setUnansweredHandler(std::function<void()> handler)
+{
+    unansweredHandler = std::move(handler);
+}
+
+void CorvaneHIDDriver::letGoIfUnanswered()
+{
+    if (!protocol->isOpen() || protocol->failedExchangesInARow() < UnansweredExchangeLimit)
+        return;
+    qCWarning(lcCorvanePlugin, "%s stopped answering: %d exchanges in a row failed; letting it go",
+              qPrintable(devPath), protocol->failedExchangesInARow());
+    pollTimer->stop();
+    // Requests still queued for the device now fail at once instead of each
+    // waiting out the timeout.
+    protocol->close();
+    // Queued: the creator's close() takes the lock this call runs under.
+    QMetaObject::invokeMethod(this, [this] {
+        if (unansweredHandler)
+            unansweredHandler();
+    }, Qt::QueuedConnection);
+}
+
 void CorvaneHIDDriver::enableFan0(int duty)
 {
     enableFan(0, duty);
@@ -84,6 +112,7 @@ void CorvaneHIDDriver::enableFan(quint8 fanIndex, int duty)
     QMutexLocker locker(&mutex);
     const quint8 value = quint8(duty);
     protocol->writeFanDuty(fanIndex, value);
+    letGoIfUnanswered();
     // Recorded even when the controller refused it: the property shows what
     // was asked for last.
     fanDutyCache[fanIndex] = value;
@@ -94,30 +123,35 @@ void CorvaneHIDDriver::enableAutohHibernateFan(bool enable)
 {
     QMutexLocker locker(&mutex);
     protocol->setFanAutoHibernate(enable);
+    letGoIfUnanswered();
 }
 
 void CorvaneHIDDriver::enableAutoRunFan(bool enable)
 {
     QMutexLocker locker(&mutex);
     protocol->setFanAutoRun(enable);
+    letGoIfUnanswered();
 }
 
 void CorvaneHIDDriver::enableLED(bool enable)
 {
     QMutexLocker locker(&mutex);
     protocol->setLEDPower(enable);
+    letGoIfUnanswered();
 }
 
 void CorvaneHIDDriver::enableAutohHibernateLED(bool enable)
 {
     QMutexLocker locker(&mutex);
     protocol->setLEDAutoHibernate(enable);
+    letGoIfUnanswered();
 }
 
 void CorvaneHIDDriver::enableAutoRunLED(bool enable)
 {
     QMutexLocker locker(&mutex);
     protocol->setLEDAutoRun(enable);
+    letGoIfUnanswered();
 }
 
 void CorvaneHIDDriver::sendLEDLawFile(const QString &path)
@@ -135,12 +169,15 @@ void CorvaneHIDDriver::sendLEDLawFile(const QString &path)
     if (!CorvaneLEDLawReader::read(bytes, &law) || law.intervalTimeMS == 0 || law.lawCount == 0)
         return;
     protocol->writeLEDLaw(law.channels(), law.intervalTimeMS, law.lawCount);
+    QMutexLocker locker(&mutex);
+    letGoIfUnanswered();
 }
 
 void CorvaneHIDDriver::saveConfiguration()
 {
     QMutexLocker locker(&mutex);
     protocol->saveSettings();
+    letGoIfUnanswered();
 }
 
 void CorvaneHIDDriver::updateTimeout()
@@ -150,6 +187,7 @@ void CorvaneHIDDriver::updateTimeout()
     {
         QMutexLocker locker(&mutex);
         protocol->updatePhyDeviceRealtimePropertyToDriverObject(this);
+        letGoIfUnanswered();
         for (int fan = 0; fan < FanCount; ++fan)
             rpm[fan] = property(FanRpmProperties[fan]).toInt();
         adapter = property("powerAdapter").toFloat();

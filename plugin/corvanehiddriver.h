@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
 class CorvaneHIDDriverIfBase;
 class QTimer;
@@ -24,6 +25,13 @@ class QTimer;
  *
  * The creator constructs the driver, gives it a protocol object (a QObject
  * child of the driver) with setProtocol(), and only then calls open().
+ *
+ * A controller that stays on the bus but stops answering makes every exchange
+ * wait for the kernel's timeout on the GUI thread. Passing failures are
+ * ridden out, but after a run of failed exchanges the driver lets the device
+ * go at once (polling stops, the handle is released) and tells its creator
+ * through the handler given to setUnansweredHandler(), which is expected to
+ * close() it as a removal would.
  */
 class CorvaneHIDDriver final : public QObject
 {
@@ -48,6 +56,15 @@ public:
      * nothing.
      */
     bool close(const QString &devPath);
+
+    /// The path of the last successful open().
+    QString devicePath() const { return devPath; }
+
+    /**
+     * @p handler runs from the event loop after the driver let an unanswering
+     * device go; the driver is still open() to its path until close().
+     */
+    void setUnansweredHandler(std::function<void()> handler);
 
 signals:
     void fanRoundPerMinChanged0(int rpm);
@@ -76,10 +93,13 @@ protected slots:
 
 private:
     void enableFan(quint8 fanIndex, int duty);
+    /// Under the lock, after each protocol call that may have exchanged reports.
+    void letGoIfUnanswered();
 
     CorvaneHIDDriverIfBase *protocol = nullptr;
     QString devPath;
     QTimer *pollTimer;
     QMutex mutex;
     std::array<quint8, 4> fanDutyCache = {};
+    std::function<void()> unansweredHandler;
 };

@@ -24,6 +24,7 @@ bool CorvaneHIDDriverIfBase::open(QString devPath)
     }
     close();
     device = candidate;
+    failedInARow = 0;
     return true;
 }
 
@@ -34,4 +35,25 @@ bool CorvaneHIDDriverIfBase::close()
         device = nullptr;
     }
     return true;
+}
+
+bool CorvaneHIDDriverIfBase::sendReport(const CorvaneHIDReport &report)
+{
+    return isOpen() && counted(report.send(device));
+}
+
+bool CorvaneHIDDriverIfBase::getReport(CorvaneHIDReport &report)
+{
+    return isOpen() && counted(report.get(device));
+}
+
+bool CorvaneHIDDriverIfBase::sendBlock(quint8 firstReportId, const QByteArray &block)
+{
+    return isOpen() && writeFeatureBlock(device, firstReportId, block, [this](bool taken) { counted(taken); });
+}
+
+bool CorvaneHIDDriverIfBase::counted(bool wentThrough)
+{
+    failedInARow = wentThrough ? 0 : failedInARow + 1;
+    return wentThrough;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "corvanehiddrvierif.h"
+#include "corvanehidreport.h"
 
 #include <hidapi/hidapi.h>
 
@@ -11,6 +12,11 @@
  *
  * open() keeps a new handle only when probe() accepts the device; a rejected
  * device is closed again and an earlier handle stays held.
+ *
+ * The protocols exchange reports with the held device only through
+ * sendReport(), getReport() and sendBlock(), which keep count of the failures
+ * in a row: the driver tells a passing fault from a controller that stopped
+ * answering by that count.
  */
 class CorvaneHIDDriverIfBase : public CorvaneHIDDrvierIf
 {
@@ -27,7 +33,21 @@ public:
     /// True when @p device (possibly null) speaks this protocol.
     virtual bool probe(hid_device *device) = 0;
 
+    /// Reports exchanged with the held device that failed since the last one that went through.
+    int failedExchangesInARow() const { return failedInARow; }
+
 protected:
+    /// False without touching the HID layer while no device is held.
+    bool sendReport(const CorvaneHIDReport &report);
+    bool getReport(CorvaneHIDReport &report);
+    /// writeFeatureBlock() on the held device; each of its reports counts.
+    bool sendBlock(quint8 firstReportId, const QByteArray &block);
+
     hid_device *device = nullptr;
     void *privateData = nullptr;
+
+private:
+    bool counted(bool wentThrough);
+
+    int failedInARow = 0;
 };

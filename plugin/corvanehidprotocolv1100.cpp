@@ -116,11 +116,6 @@ bool CorvaneHIDProtocolv1100::isIdentity(const CorvaneHIDReport &report)
         && report.u16(DeviceSignature) == Signature;
 }
 
-bool CorvaneHIDProtocolv1100::send(const CorvaneHIDReport &report)
-{
-    return isOpen() && report.send(device);
-}
-
 bool CorvaneHIDProtocolv1100::writeFanDuty(quint8 fanIndex, quint8 duty)
 {
     // The selector has one bit per fan; anything else would address nothing sane.
@@ -131,7 +126,7 @@ bool CorvaneHIDProtocolv1100::writeFanDuty(quint8 fanIndex, quint8 duty)
     const quint16 pwm = dutyToPwm(duty);
     for (int fan = 0; fan < FanCount; ++fan)
         report.setU16(FanSendPwm0 + 2 * fan, pwm);
-    return send(report);
+    return sendReport(report);
 }
 
 bool CorvaneHIDProtocolv1100::setFanAutoRun(bool enable)
@@ -158,7 +153,7 @@ bool CorvaneHIDProtocolv1100::setLEDPower(bool enable)
     CorvaneHIDReport report(LedReport);
     report.setU8(LedSubCommand, LedPowerCommand);
     report.setU8(LedSendPower, enable ? 1 : 0);
-    return send(report);
+    return sendReport(report);
 }
 
 bool CorvaneHIDProtocolv1100::setLEDAutoRun(bool enable)
@@ -185,11 +180,11 @@ bool CorvaneHIDProtocolv1100::writeLEDLaw(QVector<QByteArray> channels, quint16 
     header.setU8(LedSubCommand, LedLawHeader);
     header.setU16(LedSendInterval, intervalTimeMS);
     header.setU16(LedSendCount, lawCount);
-    if (!send(header))
+    if (!sendReport(header))
         return false;
 
     for (int block = 0; block < 3; ++block) {
-        if (!writeFeatureBlock(device, CorvaneLedBlockReportIds[block], channels.at(block)))
+        if (!sendBlock(CorvaneLedBlockReportIds[block], channels.at(block)))
             return false;
     }
     QThread::msleep(LedUploadPauseMs);
@@ -208,10 +203,10 @@ bool CorvaneHIDProtocolv1100::saveSettings()
     // A cleared pair first wipes what the controller stored before; only the
     // final pair decides the result.
     if (fanAutoRun_ || ledAutoRun_) {
-        send(fanSave(false));
-        send(ledSave(false));
+        sendReport(fanSave(false));
+        sendReport(ledSave(false));
     }
-    return send(fanSave(fanAutoRun_)) && send(ledSave(ledAutoRun_));
+    return sendReport(fanSave(fanAutoRun_)) && sendReport(ledSave(ledAutoRun_));
 }
 
 bool CorvaneHIDProtocolv1100::probe(hid_device *candidate)
@@ -223,7 +218,7 @@ bool CorvaneHIDProtocolv1100::probe(hid_device *candidate)
 bool CorvaneHIDProtocolv1100::updatePhyDeviceRealtimePropertyToDriverObject(QObject *driver)
 {
     CorvaneHIDReport report(PowerReport);
-    if (!driver || !isOpen() || !report.get(device))
+    if (!driver || !getReport(report))
         return false;
     driver->setProperty("powerAdapter", CorvaneHIDReport::adapterVolts(report.u16(AdapterReading)));
     return true;
@@ -232,7 +227,7 @@ bool CorvaneHIDProtocolv1100::updatePhyDeviceRealtimePropertyToDriverObject(QObj
 void CorvaneHIDProtocolv1100::readFan(QObject *driver)
 {
     CorvaneHIDReport report(FanReport);
-    if (!report.get(device))
+    if (!getReport(report))
         return;
     static const char *const duties[FanCount] = {"fanDuty0", "fanDuty1", "fanDuty2", "fanDuty3"};
     for (int fan = 0; fan < FanCount; ++fan)
@@ -247,7 +242,7 @@ void CorvaneHIDProtocolv1100::readFan(QObject *driver)
 void CorvaneHIDProtocolv1100::readLed(QObject *driver)
 {
     CorvaneHIDReport report(LedReport);
-    if (!report.get(device))
+    if (!getReport(report))
         return;
     driver->setProperty("LEDPower", report.u8(LedReadPower) != 0);
     driver->setProperty("intervalTimeMS", int(report.u16(LedReadInterval)));
@@ -268,7 +263,7 @@ bool CorvaneHIDProtocolv1100::updatePhyDeviceReadWritePropertyToDriverObject(QOb
 void CorvaneHIDProtocolv1100::readIdentity()
 {
     CorvaneHIDReport report(IdentityReport);
-    if (!report.get(device))
+    if (!getReport(report))
         return;
     // The id is taken even from a reply that fails the identity check.
     cpuId_ = report.bytes(CpuId, CpuIdSize);

@@ -66,7 +66,6 @@ public:
 
 private:
     static bool isIdentity(const CorvaneHIDReport &report);
-    bool send(const CorvaneHIDReport &report);
     void readFan(QObject *driver);
     void readLed(QObject *driver);
     void readIdentity();

@@ -91,7 +91,7 @@ CorvaneHIDReport CorvaneHIDProtocolv2000::commandReport(std::initializer_list<Co
 
 bool CorvaneHIDProtocolv2000::sendFrame(std::initializer_list<Command> commands)
 {
-    return isOpen() && commandReport(commands).send(device);
+    return sendReport(commandReport(commands));
 }
 
 bool CorvaneHIDProtocolv2000::sendSwitch(quint8 code, bool enable)
@@ -147,7 +147,7 @@ bool CorvaneHIDProtocolv2000::writeLEDLaw(QVector<QByteArray> channels, quint16 
     const bool rewired = status_.u16(HardwareVersion) == FanSpeedHardware;
     const int order[3] = {rewired ? 2 : 0, rewired ? 0 : 1, rewired ? 1 : 2};
     for (int block = 0; block < 3; ++block) {
-        if (!writeFeatureBlock(device, CorvaneLedBlockReportIds[block], channels.at(order[block])))
+        if (!sendBlock(CorvaneLedBlockReportIds[block], channels.at(order[block])))
             return false;
     }
     return setLEDPower(true);
@@ -168,14 +168,18 @@ bool CorvaneHIDProtocolv2000::saveSettings()
 
 bool CorvaneHIDProtocolv2000::probe(hid_device *candidate)
 {
-    return readStatus(candidate);
+    CorvaneHIDReport report(StatusReportId);
+    return report.get(candidate) && acceptStatus(report);
 }
 
-bool CorvaneHIDProtocolv2000::readStatus(hid_device *from)
+bool CorvaneHIDProtocolv2000::readStatus()
 {
     CorvaneHIDReport report(StatusReportId);
-    if (!report.get(from))
-        return false;
+    return getReport(report) && acceptStatus(report);
+}
+
+bool CorvaneHIDProtocolv2000::acceptStatus(const CorvaneHIDReport &report)
+{
     if (report.u16(FirmwareVersion) < MinimumVersion || report.u16(ProtocolVersion) < MinimumVersion)
         return false;
     status_.copyFrom(report, 1, StatusBlockSize);
@@ -184,7 +188,7 @@ bool CorvaneHIDProtocolv2000::readStatus(hid_device *from)
 
 bool CorvaneHIDProtocolv2000::updatePhyDeviceRealtimePropertyToDriverObject(QObject *driver)
 {
-    if (!driver || !isOpen() || !readStatus(device))
+    if (!driver || !readStatus())
         return false;
     driver->setProperty("powerAdapter", CorvaneHIDReport::adapterVolts(status_.u16(AdapterReading)));
     if (status_.u16(HardwareVersion) == FanSpeedHardware) {

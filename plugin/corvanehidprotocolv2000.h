@@ -56,7 +56,10 @@ private:
     static CorvaneHIDReport commandReport(std::initializer_list<Command> commands);
     bool sendFrame(std::initializer_list<Command> commands);
     bool sendSwitch(quint8 code, bool enable);
-    bool readStatus(hid_device *from);
+    /// Reads the status of the held device into the status block.
+    bool readStatus();
+    /// Takes @p report into the status block when its versions are this protocol's.
+    bool acceptStatus(const CorvaneHIDReport &report);
 
     /// Bytes 1 to 55 of the last accepted status report, at their report offsets.
     CorvaneHIDReport status_;

@@ -15,7 +15,8 @@ constexpr unsigned long ReportPauseMs = 10;
 
 } // namespace
 
-bool writeFeatureBlock(hid_device *device, quint8 firstReportId, const QByteArray &block)
+bool writeFeatureBlock(hid_device *device, quint8 firstReportId, const QByteArray &block,
+                       const std::function<void(bool taken)> &eachReport)
 {
     bool allTaken = true;
     for (int i = 0; i < ReportsPerBlock; ++i) {
@@ -26,8 +27,10 @@ bool writeFeatureBlock(hid_device *device, quint8 firstReportId, const QByteArra
         const int available = std::clamp(block.size() - offset, 0, PayloadSize);
         if (available > 0)
             std::memcpy(report + 1, block.constData() + offset, size_t(available));
-        if (hid_send_feature_report(device, report, sizeof report) <= 0)
-            allTaken = false;
+        const bool taken = hid_send_feature_report(device, report, sizeof report) > 0;
+        allTaken = allTaken && taken;
+        if (eachReport)
+            eachReport(taken);
         QThread::msleep(ReportPauseMs);
     }
     return allTaken;

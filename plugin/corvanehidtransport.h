@@ -6,6 +6,8 @@
 
 #include <hidapi/hidapi.h>
 
+#include <functional>
+
 /// Every exchange with the controller is a 65-byte feature report: byte 0 is the report id.
 constexpr int CorvaneReportSize = 65;
 constexpr int CorvaneFeatureBlockSize = 256;
@@ -13,6 +15,8 @@ constexpr int CorvaneFeatureBlockSize = 256;
 /**
  * Send a 256-byte @p block as four feature reports with consecutive ids from
  * @p firstReportId, pausing 10 ms after each. A failed report does not stop
- * the rest. Returns true only when all four were taken.
+ * the rest. Returns true only when all four were taken. @p eachReport, when
+ * given, hears whether each report was taken, in order.
  */
-bool writeFeatureBlock(hid_device *device, quint8 firstReportId, const QByteArray &block);
+bool writeFeatureBlock(hid_device *device, quint8 firstReportId, const QByteArray &block,
+                       const std::function<void(bool taken)> &eachReport = {});

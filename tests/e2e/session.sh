@@ -196,3 +196,45 @@ e2e_log_count() {
 e2e_last_plugged() {
   awk '$2 == "plug" { path = $3 } END { print path }' "$CORVANE_SIM_LOG"
 }
+
+# --- steps of a scenario
+
+e2e_step() { echo "== $*"; }
+
+# e2e_polls_ok <since> <path> <report id> <count>: at least <count> polls, reads
+# of that report after <since> and after the burst of reads at open, each at
+# least 900 ms after the read before it.
+e2e_polls_ok() {
+  e2e_log_since "$1" | awk -v path="$2" -v id="$3" -v want="$4" '
+    $2 == path && $3 == "get" && substr($4, 1, 2) == id {
+      if (n == 0) { first = $1 }
+      else if ($1 - first >= 100) {
+        if ($1 - last < 900) { bad = 1 }
+        polls++
+      }
+      last = $1; n++
+    }
+    END { exit !(polls >= want && !bad) }'
+}
+
+# The report ids of the gets on <path> after <since>, in order, one line.
+e2e_gets_on() {
+  e2e_log_since "$1" | awk -v path="$2" '$2 == path && $3 == "get" { printf "%s ", substr($4, 1, 2) }'
+}
+
+# Waits until the controller at <path> is open: the log shows the read at open
+# followed by the first poll.
+e2e_wait_polled() {
+  e2e_wait_for 10 e2e_polls_ok "$1" "$2" "$3" 2 || e2e_fail "$2 is not polled: $(e2e_gets_on "$1" "$2")"
+}
+
+# e2e_switch_led_on <path> <report prefix>: the LED switch, and the report it sends.
+# A controller is plugged with its LED off, and the window follows it.
+e2e_switch_led_on() {
+  local since
+  since=$(e2e_log_size)
+  e2e_click horizontalSliderLEDPower 90
+  e2e_wait_for 5 e2e_log_has "$since" "\$2 == \"$1\" && \$3 == \"send\" && index(\$4, \"$2\") == 1" ||
+    e2e_fail "the LED switch sent nothing to $1"
+}
+

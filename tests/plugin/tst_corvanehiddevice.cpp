@@ -4,6 +4,7 @@
 #include "corvanehiddriver.h"
 #include "hotplugtestkit.h"
 
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -12,10 +13,18 @@
 using CorvaneSim::Bus;
 using namespace HotplugTestKit;
 
+Q_DECLARE_METATYPE(CorvaneSim::Fault)
+
 namespace {
 
 constexpr quint32 SupportedId = quint32(VendorId) << 16 | ProductId;
 constexpr quint32 OtherProductId = SupportedId + 1;
+
+// Probes of report 1 on @p path among @p logged exchanges, answered or not.
+int probeGetsOn(const QString &path, const QStringList &logged)
+{
+    return logged.filter(QRegularExpression(QStringLiteral("^%1 get(-failed)?:1$").arg(path))).size();
+}
 
 } // namespace
 
@@ -44,6 +53,8 @@ private slots:
     void monitorServesOneManager();
     void zeroIdsMatchNothing_data();
     void zeroIdsMatchNothing();
+    void unansweringControllerIsLetGo_data();
+    void unansweringControllerIsLetGo();
 
 private:
     /// Hot-plug wired as the program wires it, for the controller's id.
@@ -355,6 +366,64 @@ void TestCorvaneHIDDevice::zeroIdsMatchNothing()
     manager->tryConnectSupportedDevice();
     QCOMPARE(opened->count(), 0);
     QCOMPARE(probeGets(), 0);
+}
+
+void TestCorvaneHIDDevice::unansweringControllerIsLetGo_data()
+{
+    QTest::addColumn<QString>("controller");
+    QTest::addColumn<CorvaneSim::Fault>("fault");
+    QTest::addColumn<bool>("replug");
+    QTest::addColumn<QString>("reopenedAt");   // empty: stays closed after one probe per step of the schedule
+
+    using CorvaneSim::Fault;
+    QTest::newRow("v1100 silent, plugged again") << "v1100" << Fault::Silent << true << "sim:2:0";
+    QTest::newRow("v2000 silent, plugged again") << "v2000" << Fault::Silent << true << "sim:2:0";
+    QTest::newRow("v2000 answers a later probe") << "v2000" << Fault::Get << false << "sim:1:0";
+    // A probe of a silent controller holds the GUI thread: the probes stop.
+    QTest::newRow("v2000 stays silent") << "v2000" << Fault::Silent << false << QString();
+}
+
+void TestCorvaneHIDDevice::unansweringControllerIsLetGo()
+{
+    QFETCH(QString, controller);
+    QFETCH(CorvaneSim::Fault, fault);
+    QFETCH(bool, replug);
+    QFETCH(QString, reopenedAt);
+    Bus::instance().setSilentDelayMs(10);
+    manager->setReprobeDelays({50, 100});
+    watch(manager.get());
+    plug(controller);
+    QCOMPARE(opened->count(), 1);
+
+    // Three polls fail in a row: the controller is closed as a removal closes it.
+    int indexAtClose = 0;
+    QStringList loggedAtClose;
+    connect(manager.get(), &CorvaneHIDDevice::supportedDeviceClosed, this, [&] {
+        indexAtClose = manager->currentIndex();
+        loggedAtClose = exchanges();
+    });
+    Bus::instance().injectFault(simPath(1), fault, 3);
+    QTRY_COMPARE_WITH_TIMEOUT(closed->count(), 1, 10000);
+    QCOMPARE(closed->at(0).at(0).toString(), simPath(1));
+    QCOMPARE(closed->at(0).at(1), opened->at(0).at(1));
+    QCOMPARE(indexAtClose, -1);
+    QCOMPARE(loggedAtClose.filter(QStringLiteral("failed")).size(), 3);
+
+    if (replug) {
+        Bus::instance().unplug(1);
+        plug(controller);
+    }
+    if (reopenedAt.isEmpty()) {
+        const auto reprobes = [&] { return probeGetsOn(simPath(1), exchanges().mid(loggedAtClose.size())); };
+        QTRY_COMPARE(reprobes(), 2);
+        QTest::qWait(300);
+        QCOMPARE(reprobes(), 2);
+        QCOMPARE(opened->count(), 1);
+        return;
+    }
+    QTRY_COMPARE(opened->count(), 2);
+    QCOMPARE(opened->at(1).at(0).toString(), reopenedAt);
+    QCOMPARE(opened->at(1).at(1), opened->at(0).at(1));
 }
 
 QTEST_MAIN(TestCorvaneHIDDevice)
