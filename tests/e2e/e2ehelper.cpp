@@ -2,13 +2,16 @@
 // What the end-to-end scripts cannot do with xdotool alone: where the form's
 // widgets lie in the window, the requests a window manager would make (there
 // is none on the test's X server), exact times of windows being mapped, and
-// the instance marker that a killed program leaves behind.
+// the pixels a window shows, and the instance marker that a killed program
+// leaves behind.
 //
 //   corvane-e2e-helper points <widget>...       "<name> <x> <y> <width> <height>" in window coordinates
 //   corvane-e2e-helper wait-tray <ms>           exit 0 once a system tray runs on $DISPLAY
 //   corvane-e2e-helper close <window id>        WM_DELETE_WINDOW, as a title bar's close button sends
 //   corvane-e2e-helper wait-mapped <title> <ms> prints "ready", then the epoch time (s.µs) at which a
 //                                               top-level window titled <title> is mapped
+//   corvane-e2e-helper grab <window> <x> <y> <width> <height>
+//                                               a checksum of the pixels of that part of the window
 //   corvane-e2e-helper release-marker           removes the single-instance marker of a killed program
 //                                               (the one that $TMPDIR selects)
 #include "platform/instancemarker.h"
@@ -39,7 +42,7 @@ constexpr int Timeout = 1;
 int usage()
 {
     std::fputs("usage: corvane-e2e-helper points <widget>... | wait-tray <ms> | close <window> |"
-               " wait-mapped <title> <ms> | release-marker\n",
+               " wait-mapped <title> <ms> | grab <window> <x> <y> <width> <height> | release-marker\n",
                stderr);
     return UsageError;
 }
@@ -187,6 +190,33 @@ int waitMapped(const XConnection &x, const std::string &title, int timeoutMs)
     return 0;
 }
 
+// FNV-1a over the colour bytes: what a label shows compares without a reference image.
+int grab(const XConnection &x, xcb_window_t window, int left, int top, int width, int height)
+{
+    std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)> reply(
+        xcb_get_image_reply(x.connection,
+                            xcb_get_image(x.connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, int16_t(left),
+                                          int16_t(top), uint16_t(width), uint16_t(height), ~0u),
+                            nullptr),
+        &std::free);
+    if (!reply) {
+        std::fprintf(stderr, "cannot read the pixels of window %u\n", window);
+        return 1;
+    }
+    const uint8_t *data = xcb_get_image_data(reply.get());
+    const int length = xcb_get_image_data_length(reply.get());
+    // At 32 bits a pixel, the fourth byte of a depth-24 pixel carries nothing.
+    const bool padded = reply->depth == 24 && length == width * height * 4;
+    uint64_t hash = 14695981039346656037ull;
+    for (int i = 0; i < length; ++i) {
+        if (padded && i % 4 == 3)
+            continue;
+        hash = (hash ^ data[i]) * 1099511628211ull;
+    }
+    std::printf("%016llx\n", static_cast<unsigned long long>(hash));
+    return 0;
+}
+
 // A killed program detaches neither from the segment nor from its lock
 // semaphore; attaching and detaching removes the segment, and a semaphore
 // made in Create mode goes again with its last user.
@@ -212,6 +242,9 @@ int xCommand(const std::string &command, int argc, char **argv)
         return close(x, xcb_window_t(std::strtoul(argv[2], nullptr, 0)));
     if (command == "wait-mapped" && argc == 4)
         return waitMapped(x, argv[2], std::atoi(argv[3]));
+    if (command == "grab" && argc == 7)
+        return grab(x, xcb_window_t(std::strtoul(argv[2], nullptr, 0)), std::atoi(argv[3]), std::atoi(argv[4]),
+                    std::atoi(argv[5]), std::atoi(argv[6]));
     return usage();
 }
 

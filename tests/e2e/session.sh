@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Sourced by the end-to-end scenario and by the whole-process benchmarks: an
+# Sourced by the end-to-end scenarios and by the whole-process benchmarks: an
 # X server of their own (Xvfb, optionally with trayer as the system tray), a
 # user of their own (home, XDG folders and the temporary folder, which also
 # keeps the program's instance marker apart from any other run), the
@@ -110,6 +110,13 @@ e2e_program_runs() {
   kill -0 "$E2E_PROGRAM_PID" 2>/dev/null
 }
 
+# The program has ended: it is gone or waits only to be reaped.
+e2e_program_ended() {
+  local state
+  state=$(ps -o stat= -p "$E2E_PROGRAM_PID" 2>/dev/null)
+  [ -z "$state" ] || [[ $state == Z* ]]
+}
+
 # The ids of the program's mapped windows titled Corvantis.
 e2e_visible_windows() {
   xdotool search --onlyvisible --name "^$E2E_TITLE\$" 2>/dev/null
@@ -159,6 +166,13 @@ e2e_load_points() {
   for name in "$@"; do
     [ -n "${E2E_AT[$name]:-}" ] || e2e_fail "the form has no widget $name"
   done
+}
+
+# e2e_grab <widget>: a checksum of what the widget shows now.
+e2e_grab() {
+  local x y w h
+  read -r x y w h <<<"${E2E_AT[$1]}"
+  "$CORVANE_E2E_HELPER" grab "$E2E_WINDOW" "$x" "$y" "$w" "$h"
 }
 
 # e2e_click <widget> [where across it, in percent of its width; 50 = the middle]
@@ -238,3 +252,47 @@ e2e_switch_led_on() {
     e2e_fail "the LED switch sent nothing to $1"
 }
 
+# --- the tray icon and its menu
+
+# The program's mapped windows: the main window, the splash screen, the tray
+# icon and an open menu.
+e2e_program_windows() {
+  xdotool search --onlyvisible --class '^corvane-control$' 2>/dev/null
+}
+
+e2e_top_level() {
+  xwininfo -tree -id "$1" 2>/dev/null | grep -q 'Parent window id: .*(the root window)'
+}
+
+# Sets E2E_TRAY_ICON to the program's window docked in the tray.
+e2e_tray_icon_found() {
+  local window
+  E2E_TRAY_ICON=
+  for window in $(e2e_program_windows); do
+    e2e_top_level "$window" || E2E_TRAY_ICON=$window
+  done
+  [ -n "$E2E_TRAY_ICON" ]
+}
+
+# Sets E2E_MENU to an open menu: a top-level window besides the main window.
+e2e_menu_found() {
+  local window
+  E2E_MENU=
+  for window in $(e2e_program_windows); do
+    [ "$window" != "$E2E_WINDOW" ] && e2e_top_level "$window" && E2E_MENU=$window
+  done
+  [ -n "$E2E_MENU" ]
+}
+
+# e2e_tray_exit <seconds>: opens the tray icon's menu with a right click and
+# clicks its last entry, Exit; the menu may take that long to open in a
+# program whose event loop is held up.
+e2e_tray_exit() {
+  local x y w h
+  e2e_wait_for 10 e2e_tray_icon_found || e2e_fail "no tray icon"
+  xdotool mousemove --window "$E2E_TRAY_ICON" 4 4 click 3
+  e2e_wait_for "$1" e2e_menu_found || e2e_fail "the tray icon's menu did not open"
+  read -r x y w h < <(xdotool getwindowgeometry --shell "$E2E_MENU" |
+    awk -F= '{ v[$1] = $2 } END { print v["X"], v["Y"], v["WIDTH"], v["HEIGHT"] }')
+  xdotool mousemove $(( x + w / 2 )) $(( y + h - 8 )) click 1
+}
