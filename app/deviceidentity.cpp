@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "deviceidentity.h"
 
+#include "corvanedrivernames.h"
+
 #include <QObject>
 #include <QVariant>
 
@@ -12,8 +14,9 @@ constexpr int SecondFirmware = 0x2000;
 
 DeviceIdentity DeviceIdentity::fromDriver(const QObject &driver)
 {
-    return {driver.property("model").toInt(), driver.property("firmwareVersion").toInt(),
-            driver.property("CPUID").toByteArray()};
+    namespace Names = CorvaneDriverNames::Driver;
+    return {driver.property(Names::Model).toInt(), driver.property(Names::FirmwareVersion).toInt(),
+            driver.property(Names::CpuId).toByteArray()};
 }
 
 QString DeviceIdentity::modelText() const

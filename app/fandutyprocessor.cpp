@@ -2,6 +2,7 @@
 #include "fandutyprocessor.h"
 
 #include "corelogging.h"
+#include "corvanedrivernames.h"
 
 #include <QMutexLocker>
 #include <QTimerEvent>
@@ -25,9 +26,11 @@ constexpr DustStep kDustSteps[] = {
 
 constexpr int kSlowestBladePeriodMS = 200;
 
+namespace Names = CorvaneDriverNames::Driver;
+
 bool isFan(int id)
 {
-    return id >= 0 && id <= 3;
+    return id >= 0 && id < CorvaneDriverNames::FanCount;
 }
 
 } // namespace
@@ -103,8 +106,7 @@ void FanDutyProcessor::execute(const PendingCommand& command)
     qCDebug(lcFanDuty, "Do fan speed control fanId = %d, duty = %d(%d)", command.fanId,
             command.duty, int(command.session));
     if (m_driver && isFan(command.fanId)) {
-        const QByteArray slot = "enableFan" + QByteArray::number(command.fanId);
-        QMetaObject::invokeMethod(m_driver, slot.constData(), Qt::QueuedConnection,
+        QMetaObject::invokeMethod(m_driver, Names::enableFan(command.fanId).name(), Qt::QueuedConnection,
                                   Q_ARG(int, command.duty));
     }
     m_lastExecutedSession.insert(command.fanId, command.session);
@@ -135,8 +137,7 @@ quint8 FanDutyProcessor::driverFanDuty(int id) const
 {
     if (!isFan(id))
         return 0;
-    const QByteArray property = "fanDuty" + QByteArray::number(id);
-    return quint8(m_driver->property(property.constData()).toInt() & 0xff);
+    return quint8(m_driver->property(Names::fanDutyProperty(id)).toInt() & 0xff);
 }
 
 void FanDutyProcessor::setDutyTable(int id, const QByteArray& duties)

@@ -3,6 +3,7 @@
 // controller: the once-a-second poll (adapter, and fan speeds on hardware 22)
 // and the full read made when a controller opens. The figure includes the
 // simulator's side of each exchange (its lock and report log).
+#include "corvanedrivernames.h"
 #include "corvanehidprotocolv2000.h"
 #include "corvanesim.h"
 
@@ -55,8 +56,9 @@ void BenchV2000Status::statusRead()
                         : protocol.updatePhyDeviceReadOnlyPropertyToDriverObject(&driver);
     }
     QVERIFY(read);
-    QVERIFY(driver.property("powerAdapter").isValid());
-    QCOMPARE(driver.property("fanCurrentRPM3").toUInt(), hardware == 22 ? 1203u : 0u);
+    namespace Names = CorvaneDriverNames::Driver;
+    QVERIFY(driver.property(Names::PowerAdapter).isValid());
+    QCOMPARE(driver.property(Names::fanRpmProperty(3)).toUInt(), hardware == 22 ? 1203u : 0u);
 }
 
 QTEST_GUILESS_MAIN(BenchV2000Status)

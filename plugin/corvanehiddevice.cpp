@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "corvanehiddevice.h"
 
+#include "corvanedrivernames.h"
 #include "corvanehiddriver.h"
 #include "corvanehidprotocolv1100.h"
 #include "corvanehidprotocolv2000.h"
@@ -75,11 +76,13 @@ void CorvaneHIDDevice::setMonitorWidget(QObject *monitor)
 {
     if (!monitor)
         return;
+    using namespace CorvaneDriverNames;
     // The monitor serves one manager: whoever listened before is cut off.
-    disconnect(monitor, SIGNAL(deviceConnected(QString)), nullptr, nullptr);
-    disconnect(monitor, SIGNAL(deviceDisconnected(QString)), nullptr, nullptr);
-    connect(monitor, SIGNAL(deviceConnected(QString)), this, SLOT(connectDeviceByPath(QString)));
-    connect(monitor, SIGNAL(deviceDisconnected(QString)), this, SLOT(disconnectDeviceByPath(QString)));
+    disconnect(monitor, NotificationWidget::DeviceConnected.signal(), nullptr, nullptr);
+    disconnect(monitor, NotificationWidget::DeviceDisconnected.signal(), nullptr, nullptr);
+    connect(monitor, NotificationWidget::DeviceConnected.signal(), this, DeviceManager::ConnectDeviceByPath.slot());
+    connect(monitor, NotificationWidget::DeviceDisconnected.signal(), this,
+            DeviceManager::DisconnectDeviceByPath.slot());
 }
 
 void CorvaneHIDDevice::tryConnectSupportedDevice()

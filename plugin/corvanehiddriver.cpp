@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "corvanehiddriver.h"
 
+#include "corvanedrivernames.h"
 #include "corvanehiddriverifbase.h"
 #include "corvaneledlaw.h"
 #include "corvaneledlawreader.h"
@@ -11,6 +12,8 @@
 #include <QTimer>
 #include <QVariant>
 
+namespace Names = CorvaneDriverNames::Driver;
+
 namespace {
 
 constexpr int PollIntervalMs = 1000;
@@ -19,12 +22,9 @@ constexpr int PollIntervalMs = 1000;
 // before it is let go; two failures in a row still pass (a controller busy
 // storing its settings, a glitch on the bus).
 constexpr int UnansweredExchangeLimit = 3;
-constexpr int FanCount = 4;
+constexpr int FanCount = CorvaneDriverNames::FanCount;
 // Law files are under a kilobyte; anything this big is not one.
 constexpr qint64 MaxLawFileSize = 4096;
-
-const char *const FanDutyProperties[FanCount] = {"fanDuty0", "fanDuty1", "fanDuty2", "fanDuty3"};
-const char *const FanRpmProperties[FanCount] = {"fanCurrentRPM0", "fanCurrentRPM1", "fanCurrentRPM2", "fanCurrentRPM3"};
 
 } // namespace
 
@@ -116,7 +116,7 @@ void CorvaneHIDDriver::enableFan(quint8 fanIndex, int duty)
     // Recorded even when the controller refused it: the property shows what
     // was asked for last.
     fanDutyCache[fanIndex] = value;
-    setProperty(FanDutyProperties[fanIndex], int(value));
+    setProperty(Names::fanDutyProperty(fanIndex), int(value));
 }
 
 void CorvaneHIDDriver::enableAutohHibernateFan(bool enable)
@@ -189,8 +189,8 @@ void CorvaneHIDDriver::updateTimeout()
         protocol->updatePhyDeviceRealtimePropertyToDriverObject(this);
         letGoIfUnanswered();
         for (int fan = 0; fan < FanCount; ++fan)
-            rpm[fan] = property(FanRpmProperties[fan]).toInt();
-        adapter = property("powerAdapter").toFloat();
+            rpm[fan] = property(Names::fanRpmProperty(fan)).toInt();
+        adapter = property(Names::PowerAdapter).toFloat();
     }
     // Emitted unlocked: a receiver connected directly may call back into a
     // slot, which would deadlock on the non-recursive mutex.

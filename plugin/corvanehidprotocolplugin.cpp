@@ -2,15 +2,17 @@
 #include "corvanehidprotocolplugin.h"
 
 #include "corvanedevicenotificationwidget.h"
+#include "corvanedrivernames.h"
 #include "corvanehiddevice.h"
 
 QObject *CorvaneHIDProtocolPlugin::create(const QString &key, const QString &specification)
 {
     Q_UNUSED(specification)
-    const QString name = key.toLower();
-    if (name == QLatin1String("corvanehiddevice"))
+    namespace FactoryKey = CorvaneDriverNames::FactoryKey;
+    const auto is = [&key](const char *name) { return key.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
+    if (is(FactoryKey::DeviceManager))
         return new CorvaneHIDDevice;
-    if (name == QLatin1String("corvanedevicenotificationwidget"))
+    if (is(FactoryKey::NotificationWidget))
         return new CorvaneDeviceNotificationWidget;
     return nullptr;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "corvanehidprotocolv1100.h"
 
+#include "corvanedrivernames.h"
 #include "corvanepluginlogging.h"
 
 #include <QThread>
@@ -8,6 +9,8 @@
 
 #include <algorithm>
 #include <cmath>
+
+namespace Names = CorvaneDriverNames::Driver;
 
 namespace {
 
@@ -220,7 +223,7 @@ bool CorvaneHIDProtocolv1100::updatePhyDeviceRealtimePropertyToDriverObject(QObj
     CorvaneHIDReport report(PowerReport);
     if (!driver || !getReport(report))
         return false;
-    driver->setProperty("powerAdapter", CorvaneHIDReport::adapterVolts(report.u16(AdapterReading)));
+    driver->setProperty(Names::PowerAdapter, CorvaneHIDReport::adapterVolts(report.u16(AdapterReading)));
     return true;
 }
 
@@ -229,14 +232,13 @@ void CorvaneHIDProtocolv1100::readFan(QObject *driver)
     CorvaneHIDReport report(FanReport);
     if (!getReport(report))
         return;
-    static const char *const duties[FanCount] = {"fanDuty0", "fanDuty1", "fanDuty2", "fanDuty3"};
     for (int fan = 0; fan < FanCount; ++fan)
-        driver->setProperty(duties[fan], pwmToDuty(report.u16(FanReadPwm0 + 2 * fan)));
+        driver->setProperty(Names::fanDutyProperty(fan), pwmToDuty(report.u16(FanReadPwm0 + 2 * fan)));
     qCDebug(lcCorvaneV1100, "CorvaneHIDProtocolv1100::updatePhyDeviceReadWritePropertyToDriverObject notice!");
     // What the controller has stored is kept, so that a save the user did not
     // ask to change auto-run with leaves it as it was.
     fanAutoRun_ = report.u8(FanReadAutoRun) != 0;
-    driver->setProperty("fanAutoRun", fanAutoRun_);
+    driver->setProperty(Names::FanAutoRun, fanAutoRun_);
 }
 
 void CorvaneHIDProtocolv1100::readLed(QObject *driver)
@@ -244,11 +246,11 @@ void CorvaneHIDProtocolv1100::readLed(QObject *driver)
     CorvaneHIDReport report(LedReport);
     if (!getReport(report))
         return;
-    driver->setProperty("LEDPower", report.u8(LedReadPower) != 0);
-    driver->setProperty("intervalTimeMS", int(report.u16(LedReadInterval)));
-    driver->setProperty("lawCount", int(report.u16(LedReadCount)));
+    driver->setProperty(Names::LedPower, report.u8(LedReadPower) != 0);
+    driver->setProperty(Names::IntervalTimeMs, int(report.u16(LedReadInterval)));
+    driver->setProperty(Names::LawCount, int(report.u16(LedReadCount)));
     ledAutoRun_ = report.u8(LedReadAutoRun) != 0;
-    driver->setProperty("LEDAutoRun", ledAutoRun_);
+    driver->setProperty(Names::LedAutoRun, ledAutoRun_);
 }
 
 bool CorvaneHIDProtocolv1100::updatePhyDeviceReadWritePropertyToDriverObject(QObject *driver)
@@ -276,12 +278,12 @@ bool CorvaneHIDProtocolv1100::updatePhyDeviceReadOnlyPropertyToDriverObject(QObj
     if (!updatePhyDeviceReadWritePropertyToDriverObject(driver))
         return false;
     readIdentity();
-    driver->setProperty("firmwareVersion", int(identity_.u16(FirmwareVersion)));
-    driver->setProperty("protocolVersion", int(identity_.u16(ProtocolVersion)));
-    driver->setProperty("hardwareVersion", HardwareVersion);
-    driver->setProperty("model", Model);
-    driver->setProperty("CPUID", cpuId_);
-    driver->setProperty("fanShutdownOnDisconnect", false);
-    driver->setProperty("LEDShutdownOnDisconnect", false);
+    driver->setProperty(Names::FirmwareVersion, int(identity_.u16(FirmwareVersion)));
+    driver->setProperty(Names::ProtocolVersion, int(identity_.u16(ProtocolVersion)));
+    driver->setProperty(Names::HardwareVersion, HardwareVersion);
+    driver->setProperty(Names::Model, Model);
+    driver->setProperty(Names::CpuId, cpuId_);
+    driver->setProperty(Names::FanShutdownOnDisconnect, false);
+    driver->setProperty(Names::LedShutdownOnDisconnect, false);
     return true;
 }

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "corvanehidprotocolv2000.h"
 
+#include "corvanedrivernames.h"
 #include "corvanehidreport.h"
 #include "corvanepluginlogging.h"
 
 #include <QThread>
 #include <QVariant>
+
+namespace Names = CorvaneDriverNames::Driver;
 
 namespace {
 
@@ -190,11 +193,10 @@ bool CorvaneHIDProtocolv2000::updatePhyDeviceRealtimePropertyToDriverObject(QObj
 {
     if (!driver || !readStatus())
         return false;
-    driver->setProperty("powerAdapter", CorvaneHIDReport::adapterVolts(status_.u16(AdapterReading)));
+    driver->setProperty(Names::PowerAdapter, CorvaneHIDReport::adapterVolts(status_.u16(AdapterReading)));
     if (status_.u16(HardwareVersion) == FanSpeedHardware) {
-        static const char *const names[4] = {"fanCurrentRPM0", "fanCurrentRPM1", "fanCurrentRPM2", "fanCurrentRPM3"};
-        for (int fan = 0; fan < 4; ++fan)
-            driver->setProperty(names[fan], uint(status_.u32(FanSpeed0 + 4 * fan)));
+        for (int fan = 0; fan < CorvaneDriverNames::FanCount; ++fan)
+            driver->setProperty(Names::fanRpmProperty(fan), uint(status_.u32(FanSpeed0 + 4 * fan)));
     }
     return true;
 }
@@ -203,19 +205,18 @@ bool CorvaneHIDProtocolv2000::updatePhyDeviceReadWritePropertyToDriverObject(QOb
 {
     if (!updatePhyDeviceRealtimePropertyToDriverObject(driver))
         return false;
-    static const char *const duties[4] = {"fanDuty0", "fanDuty1", "fanDuty2", "fanDuty3"};
-    for (int fan = 0; fan < 4; ++fan)
-        driver->setProperty(duties[fan], int(status_.u8(FanDuty0 + fan)));
+    for (int fan = 0; fan < CorvaneDriverNames::FanCount; ++fan)
+        driver->setProperty(Names::fanDutyProperty(fan), int(status_.u8(FanDuty0 + fan)));
     qCDebug(lcCorvaneV2000, "CorvaneHIDProtocolv2000::updatePhyDeviceReadWritePropertyToDriverObject notice!");
-    driver->setProperty("manfDate", uint(status_.u32(ManufacturingDate)));
-    driver->setProperty("manfID", int(status_.u16(ManufacturerId)));
-    driver->setProperty("LEDPower", int(status_.u8(LedPowerState)));
-    driver->setProperty("intervalTimeMS", int(status_.u16(Interval)));
-    driver->setProperty("lawCount", int(status_.u16(LawCount)));
-    driver->setProperty("fanAutoRun", int(status_.u8(FanFlags) & AutoRunBit));
-    driver->setProperty("LEDAutoRun", int(status_.u8(LedFlags) & AutoRunBit));
-    driver->setProperty("fanShutdownOnDisconnect", int(status_.u8(FanFlags) & ShutdownOnDisconnectBit));
-    driver->setProperty("LEDShutdownOnDisconnect", int(status_.u8(LedFlags) & ShutdownOnDisconnectBit));
+    driver->setProperty(Names::ManufacturingDate, uint(status_.u32(ManufacturingDate)));
+    driver->setProperty(Names::ManufacturerId, int(status_.u16(ManufacturerId)));
+    driver->setProperty(Names::LedPower, int(status_.u8(LedPowerState)));
+    driver->setProperty(Names::IntervalTimeMs, int(status_.u16(Interval)));
+    driver->setProperty(Names::LawCount, int(status_.u16(LawCount)));
+    driver->setProperty(Names::FanAutoRun, int(status_.u8(FanFlags) & AutoRunBit));
+    driver->setProperty(Names::LedAutoRun, int(status_.u8(LedFlags) & AutoRunBit));
+    driver->setProperty(Names::FanShutdownOnDisconnect, int(status_.u8(FanFlags) & ShutdownOnDisconnectBit));
+    driver->setProperty(Names::LedShutdownOnDisconnect, int(status_.u8(LedFlags) & ShutdownOnDisconnectBit));
     return true;
 }
 
@@ -224,10 +225,10 @@ bool CorvaneHIDProtocolv2000::updatePhyDeviceReadOnlyPropertyToDriverObject(QObj
     if (!updatePhyDeviceReadWritePropertyToDriverObject(driver))
         return false;
     const QByteArray cpuId = status_.bytes(CpuId, CpuIdSize);
-    driver->setProperty("firmwareVersion", int(status_.u16(FirmwareVersion)));
-    driver->setProperty("protocolVersion", int(status_.u16(ProtocolVersion)));
-    driver->setProperty("hardwareVersion", int(status_.u16(HardwareVersion)));
-    driver->setProperty("model", int(status_.u16(Model)));
-    driver->setProperty("CPUID", cpuId);
+    driver->setProperty(Names::FirmwareVersion, int(status_.u16(FirmwareVersion)));
+    driver->setProperty(Names::ProtocolVersion, int(status_.u16(ProtocolVersion)));
+    driver->setProperty(Names::HardwareVersion, int(status_.u16(HardwareVersion)));
+    driver->setProperty(Names::Model, int(status_.u16(Model)));
+    driver->setProperty(Names::CpuId, cpuId);
     return true;
 }

@@ -15,8 +15,9 @@
  * time, as a failed invocation or an invalid property. Both sides therefore
  * take every name from here. moc reads the plug-in's declarations, not this
  * header: tst_pluginloader checks each name below against the built plug-in,
- * and tst_corvanehiddriver pins the driver's declarations as the program
- * expects them. The spellings are the interface, misspellings included.
+ * and tst_corvanehiddriver (methods) and tst_protocolconformance (properties)
+ * pin the spellings as the program has always used them. The spellings are
+ * the interface, misspellings included.
  *
  * Header only: include it and link nothing but the corvane-driver-names
  * target.

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "corvanedrivernames.h"
 #include "fandutyprocessor.h"
 
 #include <QtTest>
 
 #include <memory>
+
+using CorvaneDriverNames::Driver::fanDutyProperty;
 
 namespace {
 
@@ -199,7 +202,7 @@ void TestFanDutyProcessor::currentDutyFromTheDriver()
     QFETCH(int, bladePeriod);
 
     m_processor->setDutyTable(2, tenSteps());
-    m_driver.setProperty("fanDuty2", property);
+    m_driver.setProperty(fanDutyProperty(2), property);
     m_processor->setDevice(&m_driver);
     QCOMPARE(int(m_processor->currentDuty(2)), duty);
     QCOMPARE(m_processor->currentLevel(2), level);
@@ -298,8 +301,8 @@ void TestFanDutyProcessor::dustCycle()
     m_processor->setDustCycleLength(DustCycleMS);
     m_processor->setDutyTable(0, tenSteps());
     m_processor->setDutyTable(1, tenSteps());
-    m_driver.setProperty("fanDuty0", 35);
-    m_driver.setProperty("fanDuty1", 70);
+    m_driver.setProperty(fanDutyProperty(0), 35);
+    m_driver.setProperty(fanDutyProperty(1), 70);
     m_processor->setDevice(&m_driver);
     m_driver.clock.start();
     m_processor->dust();

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "corvanedrivernames.h"
 #include "corvanehiddriver.h"
 #include "corvanehiddriverifbase.h"
 #include "msgpackbuilder.h"
@@ -10,6 +11,7 @@
 #include <QTest>
 
 using namespace MsgPackBuilder;
+namespace Names = CorvaneDriverNames::Driver;
 
 namespace {
 
@@ -46,7 +48,7 @@ public:
     bool saveSettings() override { return record("saveSettings()", true); }
     bool updatePhyDeviceReadOnlyPropertyToDriverObject(QObject *driver) override
     {
-        driver->setProperty("powerAdapter", 12.0f);
+        driver->setProperty(Names::PowerAdapter, 12.0f);
         return record("readAll()", true);
     }
     bool updatePhyDeviceReadWritePropertyToDriverObject(QObject *) override { return record("readWrite()", true); }
@@ -55,8 +57,8 @@ public:
         ++realtimeReads;
         if (realtimeReadWorks) {
             for (int fan = 0; fan < 4; ++fan)
-                driver->setProperty(QByteArray("fanCurrentRPM") + char('0' + fan), 1000u * (fan + 1));
-            driver->setProperty("powerAdapter", 11.5f);
+                driver->setProperty(Names::fanRpmProperty(fan), 1000u * (fan + 1));
+            driver->setProperty(Names::PowerAdapter, 11.5f);
         }
         return realtimeReadWorks;
     }
@@ -198,24 +200,22 @@ void TestCorvaneHIDDriver::slotsCallProtocol_data()
     QTest::addColumn<QString>("call");
     QTest::addColumn<QByteArray>("dutyProperty");
 
-    QTest::newRow("fan 0") << QByteArray("enableFan0") << QVariant(55) << "writeFanDuty(0,55)"
-                           << QByteArray("fanDuty0");
-    QTest::newRow("fan 1 low byte") << QByteArray("enableFan1") << QVariant(300) << "writeFanDuty(1,44)"
-                                    << QByteArray("fanDuty1");
-    QTest::newRow("fan 2 negative") << QByteArray("enableFan2") << QVariant(-1) << "writeFanDuty(2,255)"
-                                    << QByteArray("fanDuty2");
-    QTest::newRow("fan 3") << QByteArray("enableFan3") << QVariant(100) << "writeFanDuty(3,100)"
-                           << QByteArray("fanDuty3");
-    QTest::newRow("fan hibernate") << QByteArray("enableAutohHibernateFan") << QVariant(true)
+    const auto slot = [](const CorvaneDriverNames::Slot &slot) { return QByteArray(slot.name()); };
+    const auto duty = [](int fan) { return QByteArray(Names::fanDutyProperty(fan)); };
+    QTest::newRow("fan 0") << slot(Names::enableFan(0)) << QVariant(55) << "writeFanDuty(0,55)" << duty(0);
+    QTest::newRow("fan 1 low byte") << slot(Names::enableFan(1)) << QVariant(300) << "writeFanDuty(1,44)" << duty(1);
+    QTest::newRow("fan 2 negative") << slot(Names::enableFan(2)) << QVariant(-1) << "writeFanDuty(2,255)" << duty(2);
+    QTest::newRow("fan 3") << slot(Names::enableFan(3)) << QVariant(100) << "writeFanDuty(3,100)" << duty(3);
+    QTest::newRow("fan hibernate") << slot(Names::EnableAutoHibernateFan) << QVariant(true)
                                    << "setFanAutoHibernate(true)" << QByteArray();
-    QTest::newRow("fan auto-run") << QByteArray("enableAutoRunFan") << QVariant(false) << "setFanAutoRun(false)"
+    QTest::newRow("fan auto-run") << slot(Names::EnableAutoRunFan) << QVariant(false) << "setFanAutoRun(false)"
                                   << QByteArray();
-    QTest::newRow("LED power") << QByteArray("enableLED") << QVariant(true) << "setLEDPower(true)" << QByteArray();
-    QTest::newRow("LED hibernate") << QByteArray("enableAutohHibernateLED") << QVariant(false)
+    QTest::newRow("LED power") << slot(Names::EnableLed) << QVariant(true) << "setLEDPower(true)" << QByteArray();
+    QTest::newRow("LED hibernate") << slot(Names::EnableAutoHibernateLed) << QVariant(false)
                                    << "setLEDAutoHibernate(false)" << QByteArray();
-    QTest::newRow("LED auto-run") << QByteArray("enableAutoRunLED") << QVariant(true) << "setLEDAutoRun(true)"
+    QTest::newRow("LED auto-run") << slot(Names::EnableAutoRunLed) << QVariant(true) << "setLEDAutoRun(true)"
                                   << QByteArray();
-    QTest::newRow("save") << QByteArray("saveConfiguration") << QVariant() << "saveSettings()" << QByteArray();
+    QTest::newRow("save") << slot(Names::SaveConfiguration) << QVariant() << "saveSettings()" << QByteArray();
 }
 
 void TestCorvaneHIDDriver::slotsCallProtocol()
@@ -305,7 +305,7 @@ void TestCorvaneHIDDriver::openReadsAndPolls()
     QSignalSpy power(driver, &CorvaneHIDDriver::devicePowerChanged);
     QVERIFY(driver->open(QStringLiteral("/dev/hidraw3")));
     QCOMPARE(protocol->calls, (QStringList{"open(/dev/hidraw3)", "readAll()"}));
-    QCOMPARE(driver->property("powerAdapter").toFloat(), 12.0f);
+    QCOMPARE(driver->property(Names::PowerAdapter).toFloat(), 12.0f);
     QTRY_VERIFY_WITH_TIMEOUT(power.count() >= 1, 5000);
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The plug-in as the program meets it: found by Qt's generic plug-in factory,
-// reached only through meta-object names and queued invocations.
+// reached only through meta-object names and queued invocations. Every name
+// the program reaches the plug-in by is checked here against the built module.
+#include "corvanedrivernames.h"
 #include "hotplugtestkit.h"
 
 #include <QCoreApplication>
@@ -14,16 +16,18 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 using CorvaneSim::Bus;
+using namespace CorvaneDriverNames;
 using namespace HotplugTestKit;
 
 namespace {
 
 using Object = std::unique_ptr<QObject>;
 
-const QString DeviceKey = QStringLiteral("CorvaneHIDDevice");
-const QString WidgetKey = QStringLiteral("CorvaneDeviceNotificationWidget");
+const QString DeviceKey = QLatin1String(FactoryKey::DeviceManager);
+const QString WidgetKey = QLatin1String(FactoryKey::NotificationWidget);
 
 Object create(const QString &key)
 {
@@ -45,6 +49,17 @@ QStringList ownMethods(const QObject &object)
     return found;
 }
 
+/// A method of the names header as ownMethods() describes it.
+QString described(const Signal &signal)
+{
+    return QStringLiteral("signal ") + QLatin1String(signal.signature());
+}
+
+QString described(const Slot &slot)
+{
+    return QStringLiteral("slot ") + QLatin1String(slot.signature());
+}
+
 QList<QObject *> drivers(const QObject &manager)
 {
     QList<QObject *> found;
@@ -59,9 +74,11 @@ QList<QObject *> drivers(const QObject &manager)
 bool bindAsTheProgramDoes(QObject *manager, QObject *widget)
 {
     const bool posted =
-        QMetaObject::invokeMethod(widget, "registerDeviceNotification", Qt::QueuedConnection)
-        && QMetaObject::invokeMethod(manager, "setMonitorWidget", Qt::QueuedConnection, Q_ARG(QObject *, widget))
-        && QMetaObject::invokeMethod(manager, "addSupportedDeviceID", Qt::QueuedConnection,
+        QMetaObject::invokeMethod(widget, NotificationWidget::RegisterDeviceNotification.name(),
+                                  Qt::QueuedConnection)
+        && QMetaObject::invokeMethod(manager, DeviceManager::SetMonitorWidget.name(), Qt::QueuedConnection,
+                                     Q_ARG(QObject *, widget))
+        && QMetaObject::invokeMethod(manager, DeviceManager::AddSupportedDeviceID.name(), Qt::QueuedConnection,
                                      Q_ARG(quint16, VendorId), Q_ARG(quint16, ProductId));
     QCoreApplication::processEvents();
     return posted;
@@ -159,6 +176,7 @@ void TestPluginLoader::metaObjects_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QStringList>("methods");
+    QTest::addColumn<QStringList>("named"); // the same, as the names header spells them
 
     QTest::newRow("device manager") << DeviceKey << QStringList{
         "signal supportedDeviceOpened(QString,QObject*)",
@@ -168,12 +186,25 @@ void TestPluginLoader::metaObjects_data()
         "slot tryConnectSupportedDevice()",
         "slot connectDeviceByPath(QString)",
         "slot disconnectDeviceByPath(QString)",
+    } << QStringList{
+        described(DeviceManager::SupportedDeviceOpened),
+        described(DeviceManager::SupportedDeviceClosed),
+        described(DeviceManager::AddSupportedDeviceID),
+        described(DeviceManager::SetMonitorWidget),
+        described(DeviceManager::TryConnectSupportedDevice),
+        described(DeviceManager::ConnectDeviceByPath),
+        described(DeviceManager::DisconnectDeviceByPath),
     };
     QTest::newRow("notification widget") << WidgetKey << QStringList{
         "signal deviceConnected(QString)",
         "signal deviceDisconnected(QString)",
         "slot registerDeviceNotification()",
         "slot unregisterDeviceNotification()",
+    } << QStringList{
+        described(NotificationWidget::DeviceConnected),
+        described(NotificationWidget::DeviceDisconnected),
+        described(NotificationWidget::RegisterDeviceNotification),
+        described(NotificationWidget::UnregisterDeviceNotification),
     };
 }
 
@@ -185,6 +216,7 @@ void TestPluginLoader::metaObjects()
     const Object made = ::create(key);
     QVERIFY(made);
     QCOMPARE(ownMethods(*made), methods);
+    QTEST(methods, "named");
 }
 
 void TestPluginLoader::managersAreIndependent()
@@ -201,12 +233,14 @@ void TestPluginLoader::managersAreIndependent()
 
     // Only the first knows the controller's id.
     plug(QStringLiteral("v2000"));
-    QSignalSpy firstOpened(first.get(), SIGNAL(supportedDeviceOpened(QString,QObject*)));
-    QSignalSpy secondOpened(second.get(), SIGNAL(supportedDeviceOpened(QString,QObject*)));
-    QVERIFY(QMetaObject::invokeMethod(first.get(), "addSupportedDeviceID", Qt::QueuedConnection,
+    QSignalSpy firstOpened(first.get(), DeviceManager::SupportedDeviceOpened.signal());
+    QSignalSpy secondOpened(second.get(), DeviceManager::SupportedDeviceOpened.signal());
+    QVERIFY(QMetaObject::invokeMethod(first.get(), DeviceManager::AddSupportedDeviceID.name(), Qt::QueuedConnection,
                                       Q_ARG(quint16, VendorId), Q_ARG(quint16, ProductId)));
-    for (const Object &manager : {std::cref(first), std::cref(second)})
-        QVERIFY(QMetaObject::invokeMethod(manager.get(), "tryConnectSupportedDevice", Qt::QueuedConnection));
+    for (const Object &manager : {std::cref(first), std::cref(second)}) {
+        QVERIFY(QMetaObject::invokeMethod(manager.get(), DeviceManager::TryConnectSupportedDevice.name(),
+                                          Qt::QueuedConnection));
+    }
     QCoreApplication::processEvents();
 
     QCOMPARE(firstOpened.count(), 1);
@@ -227,8 +261,8 @@ void TestPluginLoader::hotplugAndDriverAsTheProgramUsesThem()
 
     const Object manager = ::create(DeviceKey);
     const Object widget = ::create(WidgetKey);
-    QSignalSpy opened(manager.get(), SIGNAL(supportedDeviceOpened(QString,QObject*)));
-    QSignalSpy closed(manager.get(), SIGNAL(supportedDeviceClosed(QString,QObject*)));
+    QSignalSpy opened(manager.get(), DeviceManager::SupportedDeviceOpened.signal());
+    QSignalSpy closed(manager.get(), DeviceManager::SupportedDeviceClosed.signal());
     QVERIFY(bindAsTheProgramDoes(manager.get(), widget.get()));
     plug(controller);
     QCOMPARE(opened.count(), 1);
@@ -238,22 +272,32 @@ void TestPluginLoader::hotplugAndDriverAsTheProgramUsesThem()
     QCOMPARE(driver->parent(), manager.get());
 
     const QMetaObject *meta = driver->metaObject();
-    QVERIFY(meta->indexOfSignal("devicePowerChanged(float)") >= 0);
-    for (const char *slot : {"enableFan0(int)", "enableFan1(int)", "enableFan2(int)", "enableFan3(int)",
-                             "enableAutohHibernateFan(bool)", "enableAutoRunFan(bool)", "enableLED(bool)",
-                             "enableAutohHibernateLED(bool)", "enableAutoRunLED(bool)", "sendLEDLawFile(QString)",
-                             "saveConfiguration()"}) {
-        const int index = meta->indexOfSlot(slot);
-        QVERIFY2(index >= 0 && meta->method(index).access() == QMetaMethod::Public, slot);
+    std::vector<Signal> signalList(Driver::FanRpmChangedSignals.begin(), Driver::FanRpmChangedSignals.end());
+    signalList.push_back(Driver::DevicePowerChanged);
+    for (const Signal &signal : signalList)
+        QVERIFY2(meta->indexOfSignal(signal.signature()) >= 0, signal.signature());
+    std::vector<Slot> slotList(Driver::EnableFanSlots.begin(), Driver::EnableFanSlots.end());
+    slotList.insert(slotList.end(), {Driver::EnableAutoHibernateFan, Driver::EnableAutoRunFan, Driver::EnableLed,
+                                     Driver::EnableAutoHibernateLed, Driver::EnableAutoRunLed,
+                                     Driver::SendLedLawFile, Driver::SaveConfiguration});
+    for (const Slot &slot : slotList) {
+        const int index = meta->indexOfSlot(slot.signature());
+        QVERIFY2(index >= 0 && meta->method(index).access() == QMetaMethod::Public, slot.signature());
     }
-    for (const char *property : {"model", "firmwareVersion", "CPUID", "fanShutdownOnDisconnect", "fanAutoRun",
-                                 "LEDPower", "LEDShutdownOnDisconnect", "LEDAutoRun", "fanDuty0", "fanDuty1",
-                                 "fanDuty2", "fanDuty3"})
+    // What every controller publishes once open; the v2000 family's own properties are checked in
+    // tst_protocolconformance.
+    std::vector<const char *> properties(Driver::FanDutyProperties.begin(), Driver::FanDutyProperties.end());
+    properties.insert(properties.end(), {Driver::PowerAdapter, Driver::FirmwareVersion, Driver::ProtocolVersion,
+                                         Driver::HardwareVersion, Driver::Model, Driver::CpuId, Driver::LedPower,
+                                         Driver::IntervalTimeMs, Driver::LawCount, Driver::FanAutoRun,
+                                         Driver::LedAutoRun, Driver::FanShutdownOnDisconnect,
+                                         Driver::LedShutdownOnDisconnect});
+    for (const char *property : properties)
         QVERIFY2(driver->property(property).isValid(), property);
 
-    QVERIFY(QMetaObject::invokeMethod(driver, "enableFan2", Qt::QueuedConnection, Q_ARG(int, 60)));
+    QVERIFY(QMetaObject::invokeMethod(driver, Driver::enableFan(2).name(), Qt::QueuedConnection, Q_ARG(int, 60)));
     QCoreApplication::processEvents();
-    QCOMPARE(driver->property("fanDuty2").toInt(), 60);
+    QCOMPARE(driver->property(Driver::fanDutyProperty(2)).toInt(), 60);
 
     Bus::instance().unplug(1);
     QCOMPARE(closed.count(), 1);

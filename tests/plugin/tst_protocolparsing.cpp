@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // How the protocols read the controller's reports, at the edges of each field.
 
+#include "corvanedrivernames.h"
 #include "corvanehidprotocolv1100.h"
 #include "protocoltestkit.h"
 
@@ -8,6 +9,7 @@
 
 using namespace ProtocolTestKit;
 using CorvaneSim::Bus;
+namespace Names = CorvaneDriverNames::Driver;
 
 class TestProtocolParsing final : public QObject
 {
@@ -98,10 +100,10 @@ void TestProtocolParsing::v2000FlagBytes()
     QCOMPARE(int(quint8(reply.at(32))), flagByte);
     QCOMPARE(int(quint8(reply.at(33))), flagByte);
     const QVariant expected[] = {flagByte & 1, flagByte & 2};
-    QCOMPARE(driver.property("fanAutoRun"), expected[0]);
-    QCOMPARE(driver.property("LEDAutoRun"), expected[0]);
-    QCOMPARE(driver.property("fanShutdownOnDisconnect"), expected[1]);
-    QCOMPARE(driver.property("LEDShutdownOnDisconnect"), expected[1]);
+    QCOMPARE(driver.property(Names::FanAutoRun), expected[0]);
+    QCOMPARE(driver.property(Names::LedAutoRun), expected[0]);
+    QCOMPARE(driver.property(Names::FanShutdownOnDisconnect), expected[1]);
+    QCOMPARE(driver.property(Names::LedShutdownOnDisconnect), expected[1]);
 }
 
 void TestProtocolParsing::v2000GarbageFollowsVersionGate()
@@ -113,7 +115,7 @@ void TestProtocolParsing::v2000GarbageFollowsVersionGate()
     QVERIFY(protocol->updatePhyDeviceRealtimePropertyToDriverObject(&driver));
 
     for (int round = 0; round < 32; ++round) {
-        const QVariant before = driver.property("powerAdapter");
+        const QVariant before = driver.property(Names::PowerAdapter);
         Bus::instance().clearLog();
         Bus::instance().injectFault(path, CorvaneSim::Fault::Garbage, 1);
         const bool taken = protocol->updatePhyDeviceRealtimePropertyToDriverObject(&driver);
@@ -122,7 +124,7 @@ void TestProtocolParsing::v2000GarbageFollowsVersionGate()
         QCOMPARE(reply.size(), 65);
         const auto u16 = [&reply](int at) { return quint8(reply.at(at)) | quint8(reply.at(at + 1)) << 8; };
         QCOMPARE(taken, u16(1) >= 0x2000 && u16(3) >= 0x2000);
-        const QVariant after = driver.property("powerAdapter");
+        const QVariant after = driver.property(Names::PowerAdapter);
         if (taken)
             QVERIFY(qAbs(after.toDouble() - u16(6) * 35.86 / 4095) < 1e-3);
         else
@@ -157,7 +159,7 @@ void TestProtocolParsing::v1100CpuIdTakenBeforeIdentityCheck()
     QVERIFY(protocol->open(path));
     QObject driver;
     QVERIFY(protocol->updatePhyDeviceReadOnlyPropertyToDriverObject(&driver));
-    QCOMPARE(driver.property("CPUID").toByteArray(), QByteArray::fromHex("0102030405060708090a0b0c"));
+    QCOMPARE(driver.property(Names::CpuId).toByteArray(), QByteArray::fromHex("0102030405060708090a0b0c"));
 
     // Power, fan, LED and identity replies all garbage: the identity fails its
     // check (its signature is not 0x00AD), yet its CPU id is taken.
@@ -167,8 +169,8 @@ void TestProtocolParsing::v1100CpuIdTakenBeforeIdentityCheck()
     const QByteArray identity = logged(QStringLiteral("get")).value(3);
     QCOMPARE(quint8(identity.at(0)), quint8(1));
     QVERIFY(quint8(identity.at(7)) != 0xAD || identity.at(8) != 0);
-    QCOMPARE(driver.property("CPUID").toByteArray(), identity.mid(17, 12));
-    QCOMPARE(driver.property("firmwareVersion"), QVariant(0x1107));
+    QCOMPARE(driver.property(Names::CpuId).toByteArray(), identity.mid(17, 12));
+    QCOMPARE(driver.property(Names::FirmwareVersion), QVariant(0x1107));
 }
 
 void TestProtocolParsing::adapterVolts_data()
@@ -197,7 +199,7 @@ void TestProtocolParsing::adapterVolts()
 
     QObject driver;
     QVERIFY(protocol->updatePhyDeviceRealtimePropertyToDriverObject(&driver));
-    const QVariant adapter = driver.property("powerAdapter");
+    const QVariant adapter = driver.property(Names::PowerAdapter);
     QCOMPARE(adapter.userType(), int(QMetaType::Float));
     QVERIFY2(qAbs(adapter.toDouble() - volts) < 1e-3, qPrintable(adapter.toString()));
 }
@@ -227,10 +229,10 @@ void TestProtocolParsing::realtimeProperties()
 
     QObject driver;
     QVERIFY(protocol->updatePhyDeviceRealtimePropertyToDriverObject(&driver));
-    QStringList expected = {QStringLiteral("powerAdapter")};
+    QStringList expected = {QString::fromLatin1(Names::PowerAdapter)};
     if (speeds) {
         for (int fan = 0; fan < 4; ++fan) {
-            const QByteArray name = "fanCurrentRPM" + QByteArray::number(fan);
+            const QByteArray name = Names::fanRpmProperty(fan);
             QCOMPARE(driver.property(name), QVariant(uint(rpm[fan])));
             expected.append(QString::fromLatin1(name));
         }
@@ -260,8 +262,8 @@ void TestProtocolParsing::failedReadTouchesNothing()
 
     // The fault is spent: the next read brings the changes in.
     QVERIFY(protocol->updatePhyDeviceReadOnlyPropertyToDriverObject(&driver));
-    QCOMPARE(driver.property("fanDuty0").toInt(), 80);
-    QCOMPARE(driver.property("LEDPower").toInt(), 1);
+    QCOMPARE(driver.property(Names::fanDutyProperty(0)).toInt(), 80);
+    QCOMPARE(driver.property(Names::LedPower).toInt(), 1);
 }
 
 void TestProtocolParsing::dutyToPwm_data()
@@ -329,7 +331,7 @@ void TestProtocolParsing::v1100DutyReadBack()
 
     QObject driver;
     QVERIFY(protocol->updatePhyDeviceReadWritePropertyToDriverObject(&driver));
-    QCOMPARE(driver.property("fanDuty2"), QVariant(readBack));
+    QCOMPARE(driver.property(Names::fanDutyProperty(2)), QVariant(readBack));
 }
 
 QTEST_GUILESS_MAIN(TestProtocolParsing)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The shipped plug-in in a process that carries no simulator, so that every
 // HID call it makes must be resolved by the system's hidapi.
+#include "corvanedrivernames.h"
+
 #include <QCoreApplication>
 #include <QGenericPlugin>
 #include <QPluginLoader>
@@ -43,24 +45,27 @@ void TestShippedPlugin::loadsAgainstSystemHidapi()
     QVERIFY2(libraries.contains(QLatin1String("libhidapi-hidraw")), qPrintable(libraries));
     QVERIFY2(!libraries.contains(QLatin1String("corvane-hidsim")), qPrintable(libraries));
 
+    using namespace CorvaneDriverNames;
     auto *plugin = qobject_cast<QGenericPlugin *>(loader.instance());
     QVERIFY(plugin);
-    const std::unique_ptr<QObject> manager(plugin->create(QStringLiteral("CorvaneHIDDevice"), QString()));
-    const std::unique_ptr<QObject> widget(plugin->create(QStringLiteral("CorvaneDeviceNotificationWidget"), QString()));
+    const std::unique_ptr<QObject> manager(plugin->create(QLatin1String(FactoryKey::DeviceManager), QString()));
+    const std::unique_ptr<QObject> widget(plugin->create(QLatin1String(FactoryKey::NotificationWidget), QString()));
     QVERIFY(manager && widget);
     QCOMPARE(manager->metaObject()->className(), "CorvaneHIDDevice");
     QCOMPARE(widget->metaObject()->className(), "CorvaneDeviceNotificationWidget");
 
     // A sandbox may refuse the udev monitor; the widget must then carry on
     // without hot-plug. Whatever controller is present may or may not open.
-    QVERIFY(QMetaObject::invokeMethod(widget.get(), "registerDeviceNotification"));
-    QVERIFY(QMetaObject::invokeMethod(manager.get(), "setMonitorWidget", Q_ARG(QObject *, widget.get())));
-    QVERIFY(QMetaObject::invokeMethod(manager.get(), "addSupportedDeviceID", Q_ARG(quint16, 0x2a0e),
-                                      Q_ARG(quint16, 0x1000)));
-    QVERIFY(QMetaObject::invokeMethod(manager.get(), "tryConnectSupportedDevice"));
-    QVERIFY(QMetaObject::invokeMethod(widget.get(), "registerDeviceNotification"));
+    const char *const registerNotification = NotificationWidget::RegisterDeviceNotification.name();
+    QVERIFY(QMetaObject::invokeMethod(widget.get(), registerNotification));
+    QVERIFY(QMetaObject::invokeMethod(manager.get(), DeviceManager::SetMonitorWidget.name(),
+                                      Q_ARG(QObject *, widget.get())));
+    QVERIFY(QMetaObject::invokeMethod(manager.get(), DeviceManager::AddSupportedDeviceID.name(),
+                                      Q_ARG(quint16, 0x2a0e), Q_ARG(quint16, 0x1000)));
+    QVERIFY(QMetaObject::invokeMethod(manager.get(), DeviceManager::TryConnectSupportedDevice.name()));
+    QVERIFY(QMetaObject::invokeMethod(widget.get(), registerNotification));
     QCoreApplication::processEvents();
-    QVERIFY(QMetaObject::invokeMethod(widget.get(), "unregisterDeviceNotification"));
+    QVERIFY(QMetaObject::invokeMethod(widget.get(), NotificationWidget::UnregisterDeviceNotification.name()));
 }
 
 QTEST_MAIN(TestShippedPlugin)
