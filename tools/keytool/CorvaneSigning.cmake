@@ -37,14 +37,15 @@ function(corvane_add_key_resource target)
   endif()
 endfunction()
 
-# corvane_sign_file(<input> <output-dir> [NAME <name>] [DEPENDS <targets...>])
+# corvane_sign_file(<target-var> <input> <output-dir> [NAME <name>] [DEPENDS <targets...>])
 #
 # Copies <input> to <output-dir>/<name> (default: the input's file name) and
-# puts its signature beside it as <name>.sig, as part of ALL. With a private
-# key the build signs; with only a public key the input must come pre-signed,
-# its signature lying beside it as <input>.sig. DEPENDS names targets that
-# make <input>.
-function(corvane_sign_file input output_dir)
+# puts its signature beside it as <name>.sig, as part of ALL, and sets
+# <target-var> to the target that does it: depend on that target wherever the
+# signed file must be present. With a private key the build signs; with only a
+# public key the input must come pre-signed, its signature lying beside it as
+# <input>.sig. DEPENDS names targets that make <input>.
+function(corvane_sign_file target_var input output_dir)
   cmake_parse_arguments(ARG "" "NAME" "DEPENDS" ${ARGN})
   if(NOT ARG_NAME)
     get_filename_component(ARG_NAME ${input} NAME)
@@ -66,8 +67,11 @@ function(corvane_sign_file input output_dir)
     DEPENDS ${input} ${signature_source}
     COMMENT "Signing ${output}"
     VERBATIM)
+  # Named after the output, which is unique in the build tree.
   file(RELATIVE_PATH relative ${CMAKE_BINARY_DIR} ${output})
   string(MAKE_C_IDENTIFIER ${relative} id)
-  add_custom_target(corvane-signed-${id} ALL DEPENDS ${output} ${output}.sig)
-  add_dependencies(corvane-signed-${id} ${key_target} ${ARG_DEPENDS})
+  set(target corvane-signed-${id})
+  add_custom_target(${target} ALL DEPENDS ${output} ${output}.sig)
+  add_dependencies(${target} ${key_target} ${ARG_DEPENDS})
+  set(${target_var} ${target} PARENT_SCOPE)
 endfunction()
