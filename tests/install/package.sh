@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# package.sh <cpack> <build dir> <stage dir> <source dir> <version> <work dir>
+# package.sh <cpack> <build dir> <stage dir> <version> <work dir>
 # Builds the Debian package and checks it: control fields and computed
 # dependencies, the same files as the staged install, maintainer scripts that
 # are valid and never fail, no lintian errors, and release metadata that
 # names this version.
 set -euo pipefail
-cpack=$1 build=$2 stage=$3 source=$4 version=$5 work=$6
+cpack=$1 build=$2 stage=$3 version=$4 work=$5
 . "$(dirname "$0")/common.sh"
 
 rm -rf "$work"
@@ -56,10 +56,10 @@ done
 
 lintian --fail-on error --display-level '>=warning' "$deb" || fail "lintian reports errors"
 
-metainfo=$source/packaging/com.corvane.control.metainfo.xml
+metainfo=$stage/usr/share/metainfo/com.corvane.control.metainfo.xml
 appstreamcli validate --no-net "$metainfo" || fail "$metainfo is not valid AppStream"
 newest=$(sed -n 's|.*<release version="\([^"]*\)".*|\1|p' "$metainfo" | head -n 1)
 [ "$newest" = "$version" ] || fail "the newest release in $metainfo is $newest, not $version"
-head -n 1 "$source/packaging/changelog" | grep -q "^corvane-control ($version) " \
-    || fail "the Debian changelog's newest entry is not $version"
+newest=$(gzip -dc "$stage/usr/share/doc/corvane-control/changelog.gz" | sed -n 1p)
+[[ $newest == "corvane-control ($version) "* ]] || fail "the Debian changelog's newest entry is not $version"
 echo "package $deb as expected"
