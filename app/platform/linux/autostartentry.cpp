@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "autostartentry.h"
+#include "platform/autostartentry.h"
 
-#include "platformlogging.h"
+#include "platform/platformlogging.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cputimes.h"
+#include "platform/cputimes.h"
 
 #include <QFile>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "instancemarker.h"
+#include "platform/instancemarker.h"
 
 #include <QDir>
 #include <QLockFile>
