@@ -121,8 +121,8 @@ namespace Detail {
 template <typename Named, typename... Arguments>
 constexpr std::array<Named, FanCount> perFan(const char *stem, Arguments... arguments)
 {
-    return {Named(Name(stem, 0), arguments...), Named(Name(stem, 1), arguments...),
-            Named(Name(stem, 2), arguments...), Named(Name(stem, 3), arguments...)};
+    return {Named(Name(stem, 0), arguments...), Named(Name(stem, 1), arguments...), Named(Name(stem, 2), arguments...),
+            Named(Name(stem, 3), arguments...)};
 }
 
 } // namespace Detail
@@ -191,13 +191,28 @@ inline constexpr Slot SendLedLawFile{"sendLEDLawFile", "(QString)"};
 inline constexpr Slot SaveConfiguration{"saveConfiguration", "()"};
 
 /// The name of fan @p fan's duty property (fans 0 to 3).
-constexpr const char *fanDutyProperty(int fan) { return FanDutyProperties[fan]; }
+constexpr const char *fanDutyProperty(int fan)
+{
+    return FanDutyProperties[fan];
+}
+
 /// The name of fan @p fan's speed property, in rounds per minute.
-constexpr const char *fanRpmProperty(int fan) { return FanRpmProperties[fan]; }
+constexpr const char *fanRpmProperty(int fan)
+{
+    return FanRpmProperties[fan];
+}
+
 /// fanRoundPerMinChangedN(int rpm).
-constexpr const Signal &fanRpmChanged(int fan) { return FanRpmChangedSignals[fan]; }
+constexpr const Signal &fanRpmChanged(int fan)
+{
+    return FanRpmChangedSignals[fan];
+}
+
 /// enableFanN(int duty).
-constexpr const Slot &enableFan(int fan) { return EnableFanSlots[fan]; }
+constexpr const Slot &enableFan(int fan)
+{
+    return EnableFanSlots[fan];
+}
 
 } // namespace Driver
 

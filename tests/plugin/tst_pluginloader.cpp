@@ -74,8 +74,7 @@ QList<QObject *> drivers(const QObject &manager)
 bool bindAsTheProgramDoes(QObject *manager, QObject *widget)
 {
     const bool posted =
-        QMetaObject::invokeMethod(widget, NotificationWidget::RegisterDeviceNotification.name(),
-                                  Qt::QueuedConnection)
+        QMetaObject::invokeMethod(widget, NotificationWidget::RegisterDeviceNotification.name(), Qt::QueuedConnection)
         && QMetaObject::invokeMethod(manager, DeviceManager::SetMonitorWidget.name(), Qt::QueuedConnection,
                                      Q_ARG(QObject *, widget))
         && QMetaObject::invokeMethod(manager, DeviceManager::AddSupportedDeviceID.name(), Qt::QueuedConnection,
