@@ -16,7 +16,6 @@ namespace Names = CorvaneDriverNames::Driver;
 
 namespace {
 
-constexpr int PollIntervalMs = 1000;
 // One poll is one exchange on either protocol, so with the kernel's 5 s USB
 // control timeout a silent controller holds the GUI thread for about 15 s
 // before it is let go; two failures in a row still pass (a controller busy
@@ -29,10 +28,15 @@ constexpr qint64 MaxLawFileSize = 4096;
 } // namespace
 
 CorvaneHIDDriver::CorvaneHIDDriver(QObject *parent)
+    : CorvaneHIDDriver(PollInterval, parent)
+{
+}
+
+CorvaneHIDDriver::CorvaneHIDDriver(std::chrono::milliseconds pollInterval, QObject *parent)
     : QObject(parent)
     , pollTimer(new QTimer(this))
 {
-    pollTimer->setInterval(PollIntervalMs);
+    pollTimer->setInterval(pollInterval);
     connect(pollTimer, &QTimer::timeout, this, &CorvaneHIDDriver::updateTimeout);
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <chrono>
 #include <functional>
 
 class CorvaneHIDDriverIfBase;
@@ -38,7 +39,12 @@ class CorvaneHIDDriver final : public QObject
     Q_OBJECT
 
 public:
+    /// How often an open driver polls the controller.
+    static constexpr std::chrono::milliseconds PollInterval{1000};
+
     explicit CorvaneHIDDriver(QObject *parent = nullptr);
+    /// Polls every @p pollInterval instead of PollInterval, so that tests need not wait a second a poll.
+    explicit CorvaneHIDDriver(std::chrono::milliseconds pollInterval, QObject *parent = nullptr);
 
     /// Binds the protocol; not owned through this pointer.
     void setProtocol(CorvaneHIDDriverIfBase *protocol);
