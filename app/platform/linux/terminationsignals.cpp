@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "terminationsignals.h"
+#include "platform/terminationsignals.h"
 
-#include "platformlogging.h"
+#include "platform/platformlogging.h"
 
 #include <QSocketNotifier>
 
