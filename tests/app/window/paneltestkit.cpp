@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "paneltestkit.h"
 
+#include "corvanedrivernames.h"
 #include "mainwindowprobe.h"
 #include "usersettings.h"
 
@@ -64,7 +65,8 @@ std::unique_ptr<MainWindow> PanelTestKit::openWindow(const QString &controller, 
 std::unique_ptr<MainWindow> PanelTestKit::openAnotherWindow()
 {
     auto window = makeWindow();
-    QSignalSpy opened(MainWindowProbe::device(*window), SIGNAL(supportedDeviceOpened(QString, QObject *)));
+    QSignalSpy opened(MainWindowProbe::device(*window),
+                      CorvaneDriverNames::DeviceManager::SupportedDeviceOpened.signal());
     if (!opened.wait(OpenTimeoutMs))
         return nullptr;
     return window;

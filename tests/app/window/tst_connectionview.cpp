@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the real MainWindow shows of a simulated controller, how it follows
 // unplugging and plugging, and the save button.
+#include "corvanedrivernames.h"
 #include "mainwindowprobe.h"
 #include "paneltestkit.h"
 
@@ -39,7 +40,7 @@ struct ReceiverCount : QObject
 
 int powerReceivers(const QObject *driver)
 {
-    return ReceiverCount::of(driver, SIGNAL(devicePowerChanged(float)));
+    return ReceiverCount::of(driver, CorvaneDriverNames::Driver::DevicePowerChanged.signal());
 }
 
 // The LED switch of every controller here is off.

@@ -2,6 +2,7 @@
 // The real MainWindow against the simulated plug-in (the build's sim/generic
 // folder is put on the library paths), offscreen.
 #include "connectionview.h"
+#include "corvanedrivernames.h"
 #include "fanmodes.h"
 #include "mainwindow.h"
 #include "modalboxwatcher.h"
@@ -25,6 +26,8 @@
 #include <QUrl>
 
 #include <memory>
+
+namespace DeviceManager = CorvaneDriverNames::DeviceManager;
 
 namespace {
 
@@ -193,7 +196,7 @@ void MainWindowTest::connectsOnlyAfterTheTablesAreSet()
 
     MetaCallRecorder recorder([&] { return MetaCallRecorder::Call{tablesSet(*window), simExchanges() - before}; });
     manager->installEventFilter(&recorder);
-    QSignalSpy opened(manager, SIGNAL(supportedDeviceOpened(QString, QObject *)));
+    QSignalSpy opened(manager, DeviceManager::SupportedDeviceOpened.signal());
     QVERIFY(opened.wait(10000));
 
     // Setting the monitor and the id, then connecting: nothing reaches the
@@ -223,8 +226,8 @@ void MainWindowTest::connectsOnlyAfterTheTablesAreSet()
 void MainWindowTest::hotPlugReachesTheWindow()
 {
     auto window = makeWindow();
-    QSignalSpy opened(device(*window), SIGNAL(supportedDeviceOpened(QString, QObject *)));
-    QSignalSpy closed(device(*window), SIGNAL(supportedDeviceClosed(QString, QObject *)));
+    QSignalSpy opened(device(*window), DeviceManager::SupportedDeviceOpened.signal());
+    QSignalSpy closed(device(*window), DeviceManager::SupportedDeviceClosed.signal());
     QVERIFY(opened.wait(10000));
 
     simControl("unplug sim:2:0");
