@@ -3,6 +3,8 @@
 #include "ui_mainwindow.h"
 
 #include "connectionview.h"
+#include "corvanedrivernames.h"
+#include "corvaneversion.h"
 #include "fanmodes.h"
 #include "globalconfig.h"
 #include "ledpanel.h"
@@ -27,6 +29,8 @@
 #include <cstdlib>
 
 namespace {
+
+namespace Names = CorvaneDriverNames;
 
 constexpr quint16 SupportedVendorId = 0x2A0E;
 constexpr quint16 SupportedProductId = 0x1000;
@@ -55,7 +59,7 @@ MainWindow::MainWindow(QSharedPointer<QSharedMemory> sharedMemory, QWidget *pare
     // Connects the slots by name: every sender must be named and parented by now.
     ui->setupUi(this);
     createPanels();
-    ui->labelVersion->setText(QStringLiteral("version 1.0.6"));
+    ui->labelVersion->setText(QStringLiteral("version " CORVANE_VERSION));
     setUpTrayMenu();
     applyUserSettings();
     startConfigurationLoad();
@@ -90,18 +94,18 @@ void MainWindow::nameTimersAndGroups()
 // ahead of the configuration result that later asks the manager to connect.
 void MainWindow::bindPlugin()
 {
-    device = QGenericPluginFactory::create(QStringLiteral("CorvaneHIDDevice"), QString());
-    notificationWidget = QGenericPluginFactory::create(QStringLiteral("CorvaneDeviceNotificationWidget"), QString());
+    device = QGenericPluginFactory::create(QLatin1String(Names::FactoryKey::DeviceManager), QString());
+    notificationWidget = QGenericPluginFactory::create(QLatin1String(Names::FactoryKey::NotificationWidget), QString());
     if (!device || !notificationWidget) {
         warnPluginMissing();
         return;
     }
-    QMetaObject::invokeMethod(notificationWidget, "registerDeviceNotification", Qt::QueuedConnection);
+    QMetaObject::invokeMethod(notificationWidget, Names::NotificationWidget::RegisterDeviceNotification.name(), Qt::QueuedConnection);
     device->setParent(this);
     device->setObjectName(QStringLiteral("device"));
-    QMetaObject::invokeMethod(device, "setMonitorWidget", Qt::QueuedConnection,
+    QMetaObject::invokeMethod(device, Names::DeviceManager::SetMonitorWidget.name(), Qt::QueuedConnection,
                               Q_ARG(QObject *, notificationWidget));
-    QMetaObject::invokeMethod(device, "addSupportedDeviceID", Qt::QueuedConnection,
+    QMetaObject::invokeMethod(device, Names::DeviceManager::AddSupportedDeviceID.name(), Qt::QueuedConnection,
                               Q_ARG(quint16, SupportedVendorId), Q_ARG(quint16, SupportedProductId));
 }
 
@@ -201,7 +205,7 @@ void MainWindow::on_coprocessor_initGlobalConfig(QVariant conf, bool isVerified)
     }
     applyGlobalConfig(conf, fanModes->dutyProcessor(0), fanModes->dutyProcessor(1));
     if (device && notificationWidget)
-        QMetaObject::invokeMethod(device, "tryConnectSupportedDevice", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(device, Names::DeviceManager::TryConnectSupportedDevice.name(), Qt::QueuedConnection);
 }
 
 void MainWindow::on_device_supportedDeviceOpened(QString devPath, QObject *driver)
