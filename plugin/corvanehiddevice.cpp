@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "corvanehiddevice.h"
 
+#include "corvanecontrollerlock.h"
 #include "corvanedrivernames.h"
 #include "corvanehiddriver.h"
 #include "corvanehidprotocolv1100.h"
@@ -15,6 +16,9 @@ namespace {
 // A controller that stopped answering often comes back by itself soon, or
 // not until it is plugged again; three tries cost at most three timeouts.
 const QVector<int> DefaultReprobeDelaysMs = {15 * 1000, 60 * 1000, 5 * 60 * 1000};
+// A controller another process has open is free again as soon as that
+// process is done; trying costs nothing on the wire.
+constexpr int BusyRetryMs = 1000;
 
 template <typename Protocol>
 CorvaneHIDDriver *makeDriver(QObject *manager)
@@ -104,6 +108,21 @@ void CorvaneHIDDevice::connectDeviceByPath(QString devPath)
         if (openWith(i, devPath))
             return;
     }
+    if (!CorvaneControllerLock::holder(devPath).isEmpty())
+        retryWhenFree(devPath);
+}
+
+// One retry at a time per path; a controller that went away meanwhile is no
+// longer supported and ends the retries.
+void CorvaneHIDDevice::retryWhenFree(const QString &devPath)
+{
+    if (retrying_.contains(devPath))
+        return;
+    retrying_.insert(devPath);
+    QTimer::singleShot(BusyRetryMs, this, [this, devPath] {
+        retrying_.remove(devPath);
+        connectDeviceByPath(devPath);
+    });
 }
 
 void CorvaneHIDDevice::disconnectDeviceByPath(QString devPath)
@@ -119,6 +138,20 @@ void CorvaneHIDDevice::disconnectDeviceByPath(QString devPath)
         return;
     currentIndex_ = -1;
     Q_EMIT supportedDeviceClosed(devPath, driver);
+}
+
+QStringList CorvaneHIDDevice::supportedDevicePaths() const
+{
+    QStringList paths;
+    for (const quint32 id : supportedIds_)
+        paths << pathsWithId(id);
+    paths.removeDuplicates();
+    return paths;
+}
+
+QString CorvaneHIDDevice::deviceHolder(QString devPath) const
+{
+    return CorvaneControllerLock::holder(devPath);
 }
 
 // Device nodes carry no vendor or product id, so the HID layer's own records

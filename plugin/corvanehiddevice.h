@@ -3,7 +3,9 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 class CorvaneHIDDriver;
@@ -15,7 +17,8 @@ class QTimer;
  * with supportedDeviceOpened() and supportedDeviceClosed().
  *
  * Drivers are tried in a fixed order (v1100, then v2000); the first whose
- * probe accepts the device keeps it.
+ * probe accepts the device keeps it. A controller that another process has
+ * open is tried again quietly every second until it is free or gone.
  *
  * A controller that stops answering is closed as if it had been removed.
  * Its path is probed again a few times, further apart each time, with the
@@ -48,6 +51,10 @@ public Q_SLOTS:
     void tryConnectSupportedDevice();
     void connectDeviceByPath(QString devPath);
     void disconnectDeviceByPath(QString devPath);
+    /// The paths of the supported controllers present, in enumeration order.
+    QStringList supportedDevicePaths() const;
+    /// Who has the controller at @p devPath open ("<program> (pid <n>)"); empty when nobody.
+    QString deviceHolder(QString devPath) const;
 
 private:
     bool isSupportedPath(const QString &devPath) const;
@@ -56,6 +63,7 @@ private:
     void reprobe();
     void scheduleReprobe();
     void forgetReprobe();
+    void retryWhenFree(const QString &devPath);
 
     QList<CorvaneHIDDriver *> drivers_;
     int currentIndex_ = -1;
@@ -66,4 +74,5 @@ private:
     QString reprobePath_;
     int reprobeDriver_ = -1;
     int reprobesDone_ = 0;
+    QSet<QString> retrying_;
 };

@@ -7,7 +7,6 @@
 #include "corvaneledlawreader.h"
 #include "corvanepluginlogging.h"
 
-#include <QFile>
 #include <QMutexLocker>
 #include <QTimer>
 #include <QVariant>
@@ -22,8 +21,6 @@ namespace {
 // storing its settings, a glitch on the bus).
 constexpr int UnansweredExchangeLimit = 3;
 constexpr int FanCount = CorvaneDriverNames::FanCount;
-// Law files are under a kilobyte; anything this big is not one.
-constexpr qint64 MaxLawFileSize = 4096;
 
 } // namespace
 
@@ -160,17 +157,8 @@ void CorvaneHIDDriver::enableAutoRunLED(bool enable)
 
 void CorvaneHIDDriver::sendLEDLawFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() >= MaxLawFileSize)
-        return;
-    // Bounded even where size() cannot be trusted (a device or a pipe
-    // reports 0): a law file never reaches the limit.
-    const QByteArray bytes = file.read(MaxLawFileSize);
-    file.close();
-    if (bytes.isEmpty() || bytes.size() >= MaxLawFileSize)
-        return;
     CorvaneLEDLaw law;
-    if (!CorvaneLEDLawReader::read(bytes, &law) || law.intervalTimeMS == 0 || law.lawCount == 0)
+    if (!CorvaneLEDLawReader::readFile(path, &law))
         return;
     protocol->writeLEDLaw(law.channels(), law.intervalTimeMS, law.lawCount);
     QMutexLocker locker(&mutex);

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "corvanehiddriverifbase.h"
 
+#include "corvanecontrollerlock.h"
+
+CorvaneHIDDriverIfBase::CorvaneHIDDriverIfBase() = default;
+
 CorvaneHIDDriverIfBase::~CorvaneHIDDriverIfBase()
 {
     // Not close(): a virtual call from the destructor would not reach a
@@ -15,6 +19,9 @@ bool CorvaneHIDDriverIfBase::isOpen()
 
 bool CorvaneHIDDriverIfBase::open(QString devPath)
 {
+    auto candidateClaim = std::make_unique<CorvaneControllerLock>(devPath);
+    if (!candidateClaim->tryLock())
+        return false;
     // toLatin1() keeps a terminating zero after its data.
     const QByteArray path = devPath.toLatin1();
     hid_device *candidate = hid_open_path(path.constData());
@@ -25,6 +32,7 @@ bool CorvaneHIDDriverIfBase::open(QString devPath)
     close();
     device = candidate;
     failedInARow = 0;
+    claim = std::move(candidateClaim);
     return true;
 }
 
@@ -33,6 +41,7 @@ bool CorvaneHIDDriverIfBase::close()
     if (isOpen()) {
         hid_close(device);
         device = nullptr;
+        claim.reset();
     }
     return true;
 }

@@ -6,12 +6,18 @@
 
 #include <hidapi/hidapi.h>
 
+#include <memory>
+
+class CorvaneControllerLock;
+
 /**
  * What both protocols share: ownership of the one HID handle and the
  * open/probe/close discipline around it.
  *
  * open() keeps a new handle only when probe() accepts the device; a rejected
- * device is closed again and an earlier handle stays held.
+ * device is closed again and an earlier handle stays held. A handle comes
+ * with the claim on its controller (CorvaneControllerLock): a controller
+ * that another process has open is not opened, not even for the probe.
  *
  * The protocols exchange reports with the held device only through
  * sendReport(), getReport() and sendBlock(), which keep count of the failures
@@ -21,7 +27,7 @@
 class CorvaneHIDDriverIfBase : public CorvaneHIDDrvierIf
 {
 public:
-    CorvaneHIDDriverIfBase() = default;
+    CorvaneHIDDriverIfBase();
     CorvaneHIDDriverIfBase(const CorvaneHIDDriverIfBase &) = delete;
     CorvaneHIDDriverIfBase &operator=(const CorvaneHIDDriverIfBase &) = delete;
     ~CorvaneHIDDriverIfBase() override;
@@ -50,4 +56,5 @@ private:
     bool counted(bool wentThrough);
 
     int failedInARow = 0;
+    std::unique_ptr<CorvaneControllerLock> claim;
 };

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "corvaneledlawreader.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <algorithm>
 #include <iterator>
 
@@ -274,4 +277,16 @@ quint64 CorvaneLEDLawReader::readBigEndian(int size)
 void CorvaneLEDLawReader::fail()
 {
     error = true;
+}
+
+bool CorvaneLEDLawReader::readFile(const QString &path, CorvaneLEDLaw *law)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || file.size() >= MaxFileSize || !file.open(QIODevice::ReadOnly))
+        return false;
+    // Bounded even where size() cannot be trusted: a law file never reaches the limit.
+    const QByteArray bytes = file.read(MaxFileSize);
+    if (bytes.isEmpty() || bytes.size() >= MaxFileSize)
+        return false;
+    return read(bytes, law) && law->intervalTimeMS != 0 && law->lawCount != 0;
 }

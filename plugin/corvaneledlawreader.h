@@ -4,6 +4,7 @@
 #include "corvaneledlaw.h"
 
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 
 /**
@@ -26,6 +27,16 @@ public:
      * value then stays zero); false otherwise.
      */
     static bool read(const QByteArray &bytes, CorvaneLEDLaw *law);
+
+    /// Law files are under a kilobyte; a file this big or bigger is not one.
+    static constexpr qint64 MaxFileSize = 4096;
+
+    /**
+     * Reads the law in the regular file (or resource) at @p path into @p law.
+     * True only for a law a controller can play: a readable file smaller
+     * than MaxFileSize that decodes, with a non-zero interval and step count.
+     */
+    static bool readFile(const QString &path, CorvaneLEDLaw *law);
 
 private:
     explicit CorvaneLEDLawReader(const QByteArray &bytes);

@@ -150,6 +150,9 @@ inline constexpr Slot SetMonitorWidget{"setMonitorWidget", "(QObject*)"};
 inline constexpr Slot TryConnectSupportedDevice{"tryConnectSupportedDevice", "()"};
 inline constexpr Slot ConnectDeviceByPath{"connectDeviceByPath", "(QString)"};
 inline constexpr Slot DisconnectDeviceByPath{"disconnectDeviceByPath", "(QString)"};
+// What corvane-ctl asks besides: QStringList supportedDevicePaths(), QString deviceHolder(QString).
+inline constexpr Slot SupportedDevicePaths{"supportedDevicePaths", "()"};
+inline constexpr Slot DeviceHolder{"deviceHolder", "(QString)"};
 } // namespace DeviceManager
 
 /// The driver object of one opened controller.

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "corvanecontrollerlock.h"
 #include "corvanedevicenotificationwidget.h"
 #include "corvanehiddevice.h"
 #include "corvanehiddriver.h"
@@ -9,6 +10,9 @@
 #include <QTest>
 
 #include <memory>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 using CorvaneSim::Bus;
 using namespace HotplugTestKit;
@@ -55,6 +59,8 @@ private slots:
     void zeroIdsMatchNothing();
     void unansweringControllerIsLetGo_data();
     void unansweringControllerIsLetGo();
+    void claimedControllerIsTakenOnceFree();
+    void staleClaimIsTakenOver();
 
 private:
     /// Hot-plug wired as the program wires it, for the controller's id.
@@ -428,3 +434,44 @@ void TestCorvaneHIDDevice::unansweringControllerIsLetGo()
 
 QTEST_MAIN(TestCorvaneHIDDevice)
 #include "tst_corvanehiddevice.moc"
+
+// Another holder is modelled by a claim of the suite's own, which counts as
+// held just the same. The manager leaves the wire alone and tries again.
+void TestCorvaneHIDDevice::claimedControllerIsTakenOnceFree()
+{
+    plug(QStringLiteral("v2000"));
+    addIds({SupportedId});
+    auto other = std::make_unique<CorvaneControllerLock>(simPath(1));
+    QVERIFY(other->tryLock());
+    Bus::instance().clearLog();
+
+    manager->tryConnectSupportedDevice();
+    QCOMPARE(opened->count(), 0);
+    QVERIFY2(exchanges().isEmpty(), qPrintable(exchanges().join(' ')));
+    QVERIFY(manager->deviceHolder(simPath(1)).endsWith(QStringLiteral("(pid %1)").arg(getpid())));
+    QCOMPARE(manager->supportedDevicePaths(), QStringList{simPath(1)});
+
+    other.reset();
+    QTRY_COMPARE_WITH_TIMEOUT(opened->count(), 1, 10000);
+    QVERIFY(manager->deviceHolder(simPath(1)).endsWith(QStringLiteral("(pid %1)").arg(getpid())));
+    manager->disconnectDeviceByPath(simPath(1));
+    QVERIFY(manager->deviceHolder(simPath(1)).isEmpty());
+}
+
+// A holder that died leaves its file behind without its lock.
+void TestCorvaneHIDDevice::staleClaimIsTakenOver()
+{
+    plug(QStringLiteral("v2000"));
+    addIds({SupportedId});
+    const pid_t child = fork();
+    if (child == 0) {
+        CorvaneControllerLock claim(simPath(1));
+        _exit(claim.tryLock() ? 0 : 1);
+    }
+    int status = -1;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QCOMPARE(status, 0);
+
+    manager->tryConnectSupportedDevice();
+    QCOMPARE(opened->count(), 1);
+}

@@ -185,6 +185,9 @@ void TestPluginLoader::metaObjects_data()
         "slot tryConnectSupportedDevice()",
         "slot connectDeviceByPath(QString)",
         "slot disconnectDeviceByPath(QString)",
+        // What corvane-ctl asks besides.
+        "slot supportedDevicePaths()",
+        "slot deviceHolder(QString)",
     } << QStringList{
         described(DeviceManager::SupportedDeviceOpened),
         described(DeviceManager::SupportedDeviceClosed),
@@ -193,6 +196,8 @@ void TestPluginLoader::metaObjects_data()
         described(DeviceManager::TryConnectSupportedDevice),
         described(DeviceManager::ConnectDeviceByPath),
         described(DeviceManager::DisconnectDeviceByPath),
+        described(DeviceManager::SupportedDevicePaths),
+        described(DeviceManager::DeviceHolder),
     };
     QTest::newRow("notification widget") << WidgetKey << QStringList{
         "signal deviceConnected(QString)",
