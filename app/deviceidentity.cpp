@@ -8,15 +8,29 @@
 
 namespace {
 
+namespace Driver = CorvaneDriverNames::Driver;
+
 constexpr int SecondFirmware = 0x2000;
+
+// The driver's protocol object is its child "CorvaneHIDProtocolv1100" or
+// "CorvaneHIDProtocolv2000": the protocol that accepted the controller.
+QString protocolOf(const QObject &driver)
+{
+    const QLatin1String prefix("CorvaneHIDProtocol");
+    for (const QObject *child : driver.children()) {
+        const QLatin1String name(child->metaObject()->className());
+        if (name.startsWith(prefix))
+            return QString(name).mid(prefix.size());
+    }
+    return QString();
+}
 
 } // namespace
 
 DeviceIdentity DeviceIdentity::fromDriver(const QObject &driver)
 {
-    namespace Names = CorvaneDriverNames::Driver;
-    return {driver.property(Names::Model).toInt(), driver.property(Names::FirmwareVersion).toInt(),
-            driver.property(Names::CpuId).toByteArray()};
+    return {driver.property(Driver::Model).toInt(), driver.property(Driver::FirmwareVersion).toInt(),
+            driver.property(Driver::CpuId).toByteArray(), protocolOf(driver)};
 }
 
 QString DeviceIdentity::modelText() const

@@ -8,8 +8,9 @@ class QObject;
 
 /**
  * Who a connected controller is, as its driver object's "model",
- * "firmwareVersion" and "CPUID" properties say, and what follows from it for
- * the window: the texts it shows and which duty tables serve it.
+ * "firmwareVersion" and "CPUID" properties and its protocol object say, and
+ * what follows from it for the window and corvane-ctl: the texts they show
+ * and which duty tables serve it.
  */
 struct DeviceIdentity final
 {
@@ -19,8 +20,10 @@ struct DeviceIdentity final
     int model = 0;
     int firmwareVersion = 0;
     QByteArray cpuid;
+    /// "v1100" or "v2000": the protocol object the driver carries; empty when unknown.
+    QString protocol;
 
-    /// Reads the three properties; missing ones read as 0 or empty.
+    /// Reads the three properties and the protocol; missing ones read as 0 or empty.
     static DeviceIdentity fromDriver(const QObject &driver);
 
     /// "CRV-M7k" for models 0 and 1, "CRV-M7k II" for 2, "CRV-Unknown" otherwise.

@@ -25,6 +25,10 @@ constexpr DustStep kDustSteps[] = {
 };
 
 constexpr int kSlowestBladePeriodMS = 200;
+constexpr int kFansPerGroup = 2;
+constexpr int kBoostLeadMS = 10;
+constexpr int kLevelDelayMS = 10;
+constexpr int kBoostedLevelDelayMS = 1000;
 
 namespace Names = CorvaneDriverNames::Driver;
 
@@ -80,6 +84,25 @@ void FanDutyProcessor::dust()
         }
         finishFanDutySession();
     }
+    m_dustOver.setRemainingTime(m_dustCycleMS);
+    m_sessionAfterDust = m_session;
+}
+
+void FanDutyProcessor::scheduleGroupLevel(int firstFan, int level, int boostLevel)
+{
+    const bool boost = boostLevel >= 0;
+    startFanDutySession();
+    for (int fan = firstFan; fan < firstFan + kFansPerGroup; ++fan) {
+        if (boost)
+            setFanDuty(fan, boostLevel, kBoostLeadMS);
+        setFanDuty(fan, level, boost ? kBoostedLevelDelayMS : kLevelDelayMS);
+    }
+    finishFanDutySession();
+}
+
+bool FanDutyProcessor::isDusting() const
+{
+    return !m_dustOver.hasExpired() && m_session == m_sessionAfterDust;
 }
 
 void FanDutyProcessor::timerEvent(QTimerEvent* event)
@@ -195,4 +218,10 @@ int FanDutyProcessor::bladePeriod(int id)
     // Table entries may reach 255: past duty 199 the plain difference would
     // stop or reverse the animation.
     return qMax(1, kSlowestBladePeriodMS - int(currentDuty(id)));
+}
+
+bool FanDutyProcessor::hasPendingCommands()
+{
+    QMutexLocker locker(&m_lock);
+    return !m_pending.isEmpty();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QMap>
 #include <QMutex>
 #include <QObject>
@@ -59,6 +60,17 @@ public:
     int currentLevel(int id);
     /// Period of one blade animation loop in ms: 200 minus the duty, at least 1.
     int bladePeriod(int id);
+    /// True while a scheduled command has not run yet.
+    bool hasPendingCommands();
+    /// True from dust() until its cycle is over, unless newer commands were scheduled since.
+    bool isDusting() const;
+    /**
+     * A group's level change, as the panel makes it, in one session: both
+     * fans of the group that starts at @p firstFan to @p level in 10 ms or,
+     * with a @p boostLevel of 0 or more ("Change Boost"), to that level in
+     * 10 ms and to @p level after a second.
+     */
+    void scheduleGroupLevel(int firstFan, int level, int boostLevel);
 
 public slots:
     /// Does nothing: callers open a burst of setFanDuty calls with it, for symmetry.
@@ -93,4 +105,6 @@ private:
     QMutex m_lock;
     quint64 m_session = 1;
     int m_dustCycleMS = DustCycleMS;
+    QDeadlineTimer m_dustOver;
+    quint64 m_sessionAfterDust = 0;
 };

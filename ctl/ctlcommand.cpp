@@ -1,0 +1,231 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ctlcommand.h"
+
+#include <QDir>
+
+namespace {
+
+using Kind = CtlCommand::Kind;
+
+constexpr int ColourCount = 14;
+constexpr double LongestWaitSeconds = 3600;
+
+class Parser
+{
+public:
+    Parser(QStringList words, QString *error) : words(std::move(words)), error(error) {}
+
+    std::optional<CtlCommand> run()
+    {
+        if (!takeOptions())
+            return std::nullopt;
+        if (help)
+            return CtlCommand{};
+        if (words.isEmpty())
+            return fail(QStringLiteral("no command given"));
+        const QString name = words.takeFirst();
+        if (!parseCommand(name))
+            return std::nullopt;
+        if (!words.isEmpty())
+            return fail(QStringLiteral("unexpected '%1' after %2").arg(words.first(), name));
+        if (command.json && !takesJson())
+            return fail(QStringLiteral("--json goes with status, list and monitor only"));
+        return command;
+    }
+
+private:
+    std::nullopt_t fail(const QString &why)
+    {
+        *error = why;
+        return std::nullopt;
+    }
+
+    // Options may stand anywhere; what remains are the command's words.
+    bool takeOptions()
+    {
+        QStringList rest;
+        for (int i = 0; i < words.size(); ++i) {
+            const QString &word = words[i];
+            if (word == QLatin1String("--json")) {
+                command.json = true;
+            } else if (word == QLatin1String("-h") || word == QLatin1String("--help")) {
+                help = true;
+            } else if (word == QLatin1String("--wait")) {
+                bool ok = false;
+                const double seconds = i + 1 < words.size() ? words[i + 1].toDouble(&ok) : 0;
+                if (!ok || seconds < 0 || seconds > LongestWaitSeconds) {
+                    *error = QStringLiteral("--wait takes a number of seconds");
+                    return false;
+                }
+                command.waitMs = int(seconds * 1000);
+                ++i;
+            } else if (word.startsWith(QLatin1String("--"))) {
+                return reject(QStringLiteral("unknown option %1").arg(word));
+            } else {
+                rest << word;
+            }
+        }
+        words = rest;
+        return true;
+    }
+
+    bool parseCommand(const QString &name)
+    {
+        static const QList<QPair<QString, Kind>> plain = {
+            {QStringLiteral("status"), Kind::Status}, {QStringLiteral("list"), Kind::List},
+            {QStringLiteral("monitor"), Kind::Monitor}, {QStringLiteral("dust"), Kind::Dust},
+            {QStringLiteral("save"), Kind::Save}, {QStringLiteral("show"), Kind::Show},
+        };
+        for (const auto &entry : plain) {
+            if (name == entry.first) {
+                command.kind = entry.second;
+                return true;
+            }
+        }
+        if (name == QLatin1String("fan"))
+            return parseFan();
+        if (name == QLatin1String("mode"))
+            return parseMode();
+        if (name == QLatin1String("led"))
+            return parseLed();
+        if (name == QLatin1String("autorun") || name == QLatin1String("hibernate")) {
+            command.kind = name == QLatin1String("autorun") ? Kind::AutoRun : Kind::Hibernate;
+            return parseTargetSwitch(name);
+        }
+        return reject(QStringLiteral("unknown command '%1'").arg(name));
+    }
+
+    // The first complaint is the one worth telling.
+    bool reject(const QString &why)
+    {
+        if (error->isEmpty())
+            *error = why;
+        return false;
+    }
+
+    QString next(const char *what)
+    {
+        if (words.isEmpty()) {
+            reject(QStringLiteral("missing %1").arg(QLatin1String(what)));
+            return QString();
+        }
+        return words.takeFirst();
+    }
+
+    bool parseFan()
+    {
+        command.kind = Kind::Fan;
+        command.target = next("group (G1 or G2)").toUpper();
+        if (command.target != QLatin1String("G1") && command.target != QLatin1String("G2"))
+            return reject(QStringLiteral("the group is G1 or G2"));
+        const QString level = next("level");
+        bool ok = false;
+        command.number = level.toInt(&ok);
+        if (!ok || command.number < 0)
+            return reject(QStringLiteral("the level is a whole number from 0"));
+        return true;
+    }
+
+    bool parseMode()
+    {
+        command.kind = Kind::Mode;
+        command.text = next("mode (manual or auto)");
+        if (command.text != QLatin1String("manual") && command.text != QLatin1String("auto"))
+            return reject(QStringLiteral("the mode is manual or auto"));
+        return true;
+    }
+
+    bool parseLed()
+    {
+        const QString what = next("LED command");
+        if (what == QLatin1String("on") || what == QLatin1String("off")) {
+            command.kind = Kind::LedPower;
+            command.on = what == QLatin1String("on");
+            return true;
+        }
+        if (what == QLatin1String("cycle")) {
+            command.kind = Kind::LedCycle;
+            return true;
+        }
+        if (what == QLatin1String("solid") || what == QLatin1String("breathe")) {
+            command.kind = what == QLatin1String("solid") ? Kind::LedSolid : Kind::LedBreathe;
+            const QString colour = next("colour (0 to 13)");
+            bool ok = false;
+            command.number = colour.toInt(&ok);
+            if (!ok || command.number < 0 || command.number >= ColourCount)
+                return reject(QStringLiteral("the colour is a number from 0 to 13"));
+            return true;
+        }
+        if (what == QLatin1String("upload")) {
+            command.kind = Kind::LedUpload;
+            const QString file = next("LED law file");
+            // The panel runs in a folder of its own.
+            command.text = file.isEmpty() ? file : QDir::current().absoluteFilePath(file);
+            return !file.isEmpty() || reject(QStringLiteral("missing LED law file"));
+        }
+        return reject(QStringLiteral("led takes on, off, solid N, breathe N, cycle or upload FILE"));
+    }
+
+    bool parseTargetSwitch(const QString &name)
+    {
+        command.target = next("fan or led");
+        if (command.target != QLatin1String("fan") && command.target != QLatin1String("led"))
+            return reject(QStringLiteral("%1 takes fan or led").arg(name));
+        const QString state = next("on or off");
+        if (state != QLatin1String("on") && state != QLatin1String("off"))
+            return reject(QStringLiteral("%1 %2 takes on or off").arg(name, command.target));
+        command.on = state == QLatin1String("on");
+        return true;
+    }
+
+    bool takesJson() const
+    {
+        return command.kind == Kind::Status || command.kind == Kind::List || command.kind == Kind::Monitor;
+    }
+
+    QStringList words;
+    QString *error;
+    CtlCommand command;
+    bool help = false;
+};
+
+} // namespace
+
+std::optional<CtlCommand> CtlCommand::parse(const QStringList &arguments, QString *error)
+{
+    error->clear();
+    return Parser(arguments, error).run();
+}
+
+QString CtlCommand::usage()
+{
+    return QStringLiteral(
+        "usage: corvane-ctl [--wait SECONDS] status|list|monitor [--json] | fan G1|G2 LEVEL | mode manual|auto | dust"
+        " | led on|off|cycle | led solid|breathe N | led upload FILE | autorun|hibernate fan|led on|off | save | show");
+}
+
+QString CtlCommand::help()
+{
+    return usage() + QStringLiteral(
+        "\n\n"
+        "  status [--json]         the controller's state\n"
+        "  list [--json]           the controllers present: path, protocol, firmware\n"
+        "  monitor [--json]        a line on every change and every second, until interrupted\n"
+        "  fan G1|G2 LEVEL         set a fan group to a level of its duty table\n"
+        "  mode manual|auto        fans by hand or by CPU load (panel only)\n"
+        "  dust                    the dust-clearing cycle (panel only)\n"
+        "  led on|off              switch the LEDs\n"
+        "  led solid|breathe N     solid or breathing colour N (0 to 13)\n"
+        "  led cycle               the colour cycle\n"
+        "  led upload FILE         play the LED law in FILE (.adl, under 4096 bytes)\n"
+        "  autorun fan|led on|off  the controller starts fans or LEDs by itself\n"
+        "  hibernate fan|led on|off  the controller stops fans or LEDs when the PC sleeps\n"
+        "  save                    the controller keeps its settings without the PC\n"
+        "  show                    bring the panel's window forward (panel only)\n"
+        "\n"
+        "Through the running panel when it is on the session bus; otherwise the\n"
+        "controller is opened directly, waiting up to --wait seconds (default 3)\n"
+        "for another program to let it go.\n"
+        "Exit status: 0 done, 1 bad usage, 2 no controller (or no panel),\n"
+        "3 the controller refused or failed, 4 the controller is in use.");
+}

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ctlcommand.h"
+#include "ctloutcome.h"
+
+class ControllerLink;
+
+/// Carrying out a corvane-ctl command over a link, and reporting how it went.
+namespace CtlRunner {
+
+/// Runs @p command (anything but help and list) over @p link; prints what it gives on stdout.
+CtlOutcome dispatch(const CtlCommand &command, ControllerLink &link);
+
+/// Says on stderr what went wrong, with the usage line for bad usage; returns the exit status.
+int finish(const CtlOutcome &outcome);
+
+/// Prints the help; the exit status.
+int help();
+
+} // namespace CtlRunner

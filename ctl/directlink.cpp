@@ -1,0 +1,332 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "directlink.h"
+
+#include "corvanedrivernames.h"
+#include "corvaneledlaw.h"
+#include "corvaneledlawreader.h"
+#include "deviceidentity.h"
+#include "fandutyprocessor.h"
+#include "globalconfig.h"
+#include "ledlawfiles.h"
+#include "mainwindowcoprocessor.h"
+#include "usersettings.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGenericPluginFactory>
+#include <QJsonObject>
+#include <QThread>
+#include <QVariant>
+
+#include <array>
+#include <cstdio>
+
+namespace {
+
+namespace Names = CorvaneDriverNames;
+namespace Manager = CorvaneDriverNames::DeviceManager;
+namespace Driver = CorvaneDriverNames::Driver;
+
+constexpr quint16 SupportedVendorId = 0x2A0E;
+constexpr quint16 SupportedProductId = 0x1000;
+constexpr unsigned long BusyPollMs = 100;
+
+void tell(const QString &message)
+{
+    std::fprintf(stderr, "corvane-ctl: %s\n", qPrintable(message));
+}
+
+std::optional<int> intProperty(const QObject &driver, const char *name)
+{
+    const QVariant value = driver.property(name);
+    return value.isValid() ? std::optional<int>(value.toInt()) : std::nullopt;
+}
+
+bool flagProperty(const QObject &driver, const char *name)
+{
+    // bool on one protocol, 0/1 or 0/2 on the other.
+    return driver.property(name).toInt() != 0;
+}
+
+/// The verified global configuration beside the tool, as the program loads it beside itself.
+std::optional<QVariant> loadGlobalConfig()
+{
+    MainWindowCoProcessor loader;
+    std::optional<QVariant> loaded;
+    QObject::connect(&loader, &MainWindowCoProcessor::initGlobalConfig,
+                     [&loaded](const QVariant &conf, bool isVerified) {
+                         if (isVerified)
+                             loaded = conf;
+                     });
+    loader.loadDeviceGlobalConfig();
+    return loaded;
+}
+
+} // namespace
+
+DirectLink::DirectLink(QObject *parent)
+    : ControllerLink(parent)
+{
+}
+
+DirectLink::~DirectLink()
+{
+    close();
+}
+
+CtlOutcome DirectLink::loadPlugin()
+{
+    manager.reset(QGenericPluginFactory::create(QLatin1String(Names::FactoryKey::DeviceManager), QString()));
+    if (!manager) {
+        return CtlOutcome::failed(CtlOutcome::DeviceFailed,
+                                  QStringLiteral("the device plug-in is missing from %1/generic")
+                                      .arg(QCoreApplication::applicationDirPath()));
+    }
+    connect(manager.get(), Manager::SupportedDeviceOpened.signal(), this, SLOT(onOpened(QString, QObject *)));
+    QMetaObject::invokeMethod(manager.get(), Manager::AddSupportedDeviceID.name(), Qt::DirectConnection,
+                              Q_ARG(quint16, SupportedVendorId), Q_ARG(quint16, SupportedProductId));
+    return CtlOutcome::done();
+}
+
+void DirectLink::onOpened(const QString &devPath, QObject *driver)
+{
+    path = devPath;
+    this->driver = driver;
+    // The driver polls once a second; each poll may bring new values.
+    connect(driver, Driver::DevicePowerChanged.signal(), this, SIGNAL(changed()));
+}
+
+CtlOutcome DirectLink::open(int waitMs)
+{
+    const CtlOutcome loaded = loadPlugin();
+    if (!loaded.ok())
+        return loaded;
+    QElapsedTimer clock;
+    clock.start();
+    QString toldHolder;
+    for (;;) {
+        QMetaObject::invokeMethod(manager.get(), Manager::TryConnectSupportedDevice.name(), Qt::DirectConnection);
+        if (driver)
+            return CtlOutcome::done();
+        QStringList paths;
+        QMetaObject::invokeMethod(manager.get(), Manager::SupportedDevicePaths.name(), Qt::DirectConnection,
+                                  Q_RETURN_ARG(QStringList, paths));
+        QString holder;
+        const CtlOutcome why = whyNotOpened(paths, &holder);
+        if (why.code != CtlOutcome::InUse || clock.elapsed() >= waitMs)
+            return why;
+        if (holder != toldHolder) {
+            tell(QStringLiteral("waiting for %1 to let go of the controller").arg(holder));
+            toldHolder = holder;
+        }
+        QThread::msleep(BusyPollMs);
+    }
+}
+
+CtlOutcome DirectLink::whyNotOpened(const QStringList &paths, QString *holder)
+{
+    if (paths.isEmpty())
+        return CtlOutcome::failed(CtlOutcome::NoController, QStringLiteral("no controller is plugged in"));
+    for (const QString &candidate : paths) {
+        QMetaObject::invokeMethod(manager.get(), Manager::DeviceHolder.name(), Qt::DirectConnection, Q_RETURN_ARG(QString, *holder),
+                                  Q_ARG(QString, candidate));
+        if (!holder->isEmpty()) {
+            return CtlOutcome::failed(CtlOutcome::InUse,
+                                      QStringLiteral("the controller at %1 is in use by %2").arg(candidate, *holder));
+        }
+    }
+    return CtlOutcome::failed(CtlOutcome::DeviceFailed,
+                              QStringLiteral("the controller at %1 does not answer").arg(paths.join(QLatin1String(", "))));
+}
+
+bool DirectLink::tryOpen(const QString &devPath)
+{
+    QMetaObject::invokeMethod(manager.get(), Manager::ConnectDeviceByPath.name(), Qt::DirectConnection, Q_ARG(QString, devPath));
+    return driver;
+}
+
+void DirectLink::close()
+{
+    if (manager && driver)
+        QMetaObject::invokeMethod(manager.get(), Manager::DisconnectDeviceByPath.name(), Qt::DirectConnection, Q_ARG(QString, path));
+    driver = nullptr;
+}
+
+// A controller that another process has open is not waited for: it is
+// listed with its holder.
+CtlOutcome DirectLink::list(QList<QJsonObject> *controllers)
+{
+    const CtlOutcome loaded = loadPlugin();
+    if (!loaded.ok())
+        return loaded;
+    QStringList paths;
+    QMetaObject::invokeMethod(manager.get(), Manager::SupportedDevicePaths.name(), Qt::DirectConnection,
+                              Q_RETURN_ARG(QStringList, paths));
+    for (const QString &candidate : qAsConst(paths)) {
+        QJsonObject entry{{QStringLiteral("path"), candidate}, {QStringLiteral("protocol"), QJsonValue()},
+                          {QStringLiteral("firmware"), QJsonValue()}, {QStringLiteral("held_by"), QJsonValue()}};
+        if (tryOpen(candidate)) {
+            const DeviceIdentity identity = DeviceIdentity::fromDriver(*driver);
+            entry[QStringLiteral("protocol")] = identity.protocol;
+            entry[QStringLiteral("firmware")] = identity.firmwareText();
+            close();
+        } else {
+            QString holder;
+            QMetaObject::invokeMethod(manager.get(), Manager::DeviceHolder.name(), Qt::DirectConnection,
+                                      Q_RETURN_ARG(QString, holder), Q_ARG(QString, candidate));
+            if (!holder.isEmpty())
+                entry[QStringLiteral("held_by")] = holder;
+        }
+        controllers->append(entry);
+    }
+    return CtlOutcome::done();
+}
+
+CtlOutcome DirectLink::status(ControllerStatus *status)
+{
+    *status = ControllerStatus();
+    status->source = QStringLiteral("direct");
+    if (!driver)
+        return CtlOutcome::done();
+    const DeviceIdentity identity = DeviceIdentity::fromDriver(*driver);
+    status->connected = true;
+    status->path = path;
+    status->protocol = identity.protocol;
+    status->model = identity.modelText();
+    status->firmware = identity.firmwareText();
+    status->serial = identity.serialText();
+    status->adapterVolts = driver->property(Driver::PowerAdapter).toDouble();
+    for (int i = 0; i < int(status->fans.size()); ++i) {
+        status->fans[i].duty = driver->property(Driver::fanDutyProperty(i)).toInt();
+        status->fans[i].rpm = intProperty(*driver, Driver::fanRpmProperty(i));
+    }
+    status->ledPower = flagProperty(*driver, Driver::LedPower);
+    status->fanAutoRun = flagProperty(*driver, Driver::FanAutoRun);
+    status->ledAutoRun = flagProperty(*driver, Driver::LedAutoRun);
+    status->fanHibernate = flagProperty(*driver, Driver::FanShutdownOnDisconnect);
+    status->ledHibernate = flagProperty(*driver, Driver::LedShutdownOnDisconnect);
+    return CtlOutcome::done();
+}
+
+// The level goes through the same duty tables, the same processor and the
+// same "Change Boost" setting as a slider of the panel.
+CtlOutcome DirectLink::setGroupLevel(const QString &group, int level)
+{
+    const std::optional<QVariant> config = loadGlobalConfig();
+    if (!config) {
+        return CtlOutcome::failed(CtlOutcome::DeviceFailed,
+                                  QStringLiteral("the fan configuration beside corvane-ctl does not verify"));
+    }
+    std::array<FanDutyProcessor, 2> processors;
+    applyGlobalConfig(*config, processors[0], processors[1]);
+    FanDutyProcessor &processor = processors[DeviceIdentity::fromDriver(*driver).usesFirstDutyTables() ? 0 : 1];
+    const int firstFan = group == QLatin1String("G1") ? 0 : 2;
+    const int top = processor.maxLevel(firstFan);
+    if (level > top) {
+        return CtlOutcome::failed(CtlOutcome::BadUsage,
+                                  QStringLiteral("the level of %1 is 0 to %2").arg(group).arg(top));
+    }
+    const bool boost =
+        UserSettings::open()->value(QLatin1String(UserSettings::ChangeBoostKey), true).toBool();
+    processor.setDevice(driver);
+    processor.scheduleGroupLevel(firstFan, level, boost ? processor.maxLevel(0) : -1);
+    while (processor.hasPendingCommands())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    // The last commands reach the driver as queued calls.
+    QCoreApplication::sendPostedEvents();
+    return CtlOutcome::done();
+}
+
+CtlOutcome DirectLink::panelOnly(const char *what) const
+{
+    return CtlOutcome::failed(CtlOutcome::NoController,
+                              QStringLiteral("%1 needs the panel (corvane-control) running: the panel keeps it")
+                                  .arg(QLatin1String(what)));
+}
+
+CtlOutcome DirectLink::setMode(const QString &mode)
+{
+    Q_UNUSED(mode)
+    return panelOnly("the fan mode");
+}
+
+CtlOutcome DirectLink::dust()
+{
+    return panelOnly("the dust cycle");
+}
+
+CtlOutcome DirectLink::showWindow()
+{
+    return panelOnly("show");
+}
+
+QString DirectLink::monitorNote() const
+{
+    return QStringLiteral("the fan mode, the group levels and the LED effect are the panel's; "
+                          "without it they are not shown");
+}
+
+CtlOutcome DirectLink::callDriver(const char *slot, QGenericArgument argument)
+{
+    if (!driver)
+        return CtlOutcome::failed(CtlOutcome::NoController, QStringLiteral("no controller is connected"));
+    if (!QMetaObject::invokeMethod(driver, slot, Qt::DirectConnection, argument)) {
+        return CtlOutcome::failed(CtlOutcome::DeviceFailed,
+                                  QStringLiteral("the device plug-in has no %1").arg(QLatin1String(slot)));
+    }
+    return CtlOutcome::done();
+}
+
+CtlOutcome DirectLink::setLedPower(bool on)
+{
+    return callDriver(Driver::EnableLed.name(), Q_ARG(bool, on));
+}
+
+CtlOutcome DirectLink::setSolidColour(int colour)
+{
+    return callDriver(Driver::SendLedLawFile.name(), Q_ARG(QString, LedLawFiles::solid(colour)));
+}
+
+CtlOutcome DirectLink::setBreathingColour(int colour)
+{
+    return callDriver(Driver::SendLedLawFile.name(), Q_ARG(QString, LedLawFiles::breathing(colour)));
+}
+
+CtlOutcome DirectLink::setColourCycle()
+{
+    return callDriver(Driver::SendLedLawFile.name(), Q_ARG(QString, LedLawFiles::cycle()));
+}
+
+CtlOutcome DirectLink::uploadLedLaw(const QString &path)
+{
+    CorvaneLEDLaw law;
+    if (!CorvaneLEDLawReader::readFile(path, &law)) {
+        return CtlOutcome::failed(CtlOutcome::BadUsage,
+                                  QStringLiteral("%1 is not a readable LED law file under %2 bytes")
+                                      .arg(path)
+                                      .arg(CorvaneLEDLawReader::MaxFileSize));
+    }
+    return callDriver(Driver::SendLedLawFile.name(), Q_ARG(QString, path));
+}
+
+CtlOutcome DirectLink::setAutoRun(const QString &target, bool on)
+{
+    const bool fan = target == QLatin1String("fan");
+    return callDriver(fan ? Driver::EnableAutoRunFan.name() : Driver::EnableAutoRunLed.name(), Q_ARG(bool, on));
+}
+
+CtlOutcome DirectLink::setHibernate(const QString &target, bool on)
+{
+    if (driver && !DeviceIdentity::fromDriver(*driver).canHibernate()) {
+        return CtlOutcome::failed(CtlOutcome::DeviceFailed,
+                                  QStringLiteral("this controller (fw-1.1) has no hibernate setting"));
+    }
+    const bool fan = target == QLatin1String("fan");
+    return callDriver(fan ? Driver::EnableAutoHibernateFan.name() : Driver::EnableAutoHibernateLed.name(),
+                      Q_ARG(bool, on));
+}
+
+CtlOutcome DirectLink::save()
+{
+    return callDriver(Driver::SaveConfiguration.name());
+}

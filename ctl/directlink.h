@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "controllerlink.h"
+
+#include <QJsonObject>
+#include <QList>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+/**
+ * The controller opened by corvane-ctl itself, when no panel runs: the
+ * device plug-in in the "generic" folder beside the tool is loaded through
+ * Qt's generic plug-in factory, exactly as the program loads it, and the
+ * driver it announces is driven by its meta-object names.
+ *
+ * Opening claims the controller (the plug-in's lock), so the tool waits for
+ * a program that has it open, for a bounded time. The fan mode, the dust
+ * cycle and the window are the panel's own and are refused here.
+ */
+class DirectLink final : public ControllerLink
+{
+    Q_OBJECT
+
+public:
+    explicit DirectLink(QObject *parent = nullptr);
+    ~DirectLink() override;
+
+    /**
+     * Loads the plug-in and opens the first supported controller that a
+     * protocol accepts, waiting up to @p waitMs for one that another process
+     * has open.
+     */
+    CtlOutcome open(int waitMs);
+
+    /// Each present controller as one JSON object: path, protocol, firmware, held_by.
+    CtlOutcome list(QList<QJsonObject> *controllers);
+
+    CtlOutcome status(ControllerStatus *status) override;
+    CtlOutcome setGroupLevel(const QString &group, int level) override;
+    CtlOutcome setMode(const QString &mode) override;
+    CtlOutcome dust() override;
+    CtlOutcome setLedPower(bool on) override;
+    CtlOutcome setSolidColour(int colour) override;
+    CtlOutcome setBreathingColour(int colour) override;
+    CtlOutcome setColourCycle() override;
+    CtlOutcome uploadLedLaw(const QString &path) override;
+    CtlOutcome setAutoRun(const QString &target, bool on) override;
+    CtlOutcome setHibernate(const QString &target, bool on) override;
+    CtlOutcome save() override;
+    CtlOutcome showWindow() override;
+    QString monitorNote() const override;
+
+private slots:
+    void onOpened(const QString &devPath, QObject *driver);
+
+private:
+    CtlOutcome loadPlugin();
+    bool tryOpen(const QString &devPath);
+    CtlOutcome whyNotOpened(const QStringList &paths, QString *holder);
+    void close();
+    CtlOutcome callDriver(const char *slot, QGenericArgument argument = QGenericArgument());
+    CtlOutcome panelOnly(const char *what) const;
+
+    std::unique_ptr<QObject> manager;
+    QPointer<QObject> driver;
+    QString path;
+};

@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// corvane-ctl-direct: what corvane-ctl does without the panel, and list. It
+// loads the device plug-in beside it through Qt's generic plug-in factory,
+// exactly as the program does, and opens the controller itself. Started by
+// corvane-ctl with the user's command line; not meant to be called by hand.
+#include "ctlcommand.h"
+#include "ctlrunner.h"
+#include "directlink.h"
+#include "panellink.h"
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLoggingCategory>
+
+#include <cstdio>
+
+namespace {
+
+using Kind = CtlCommand::Kind;
+
+QString listRow(const QJsonObject &entry)
+{
+    const auto text = [&entry](const char *key) { return entry.value(QLatin1String(key)).toString(); };
+    QString what = QStringLiteral("does not answer");
+    if (!entry.value(QStringLiteral("protocol")).isNull())
+        what = QStringLiteral("%1 %2").arg(text("protocol"), text("firmware"));
+    else if (!entry.value(QStringLiteral("held_by")).isNull())
+        what = QStringLiteral("in use by %1").arg(text("held_by"));
+    return QStringLiteral("%1  %2\n").arg(text("path"), -16).arg(what);
+}
+
+// The controllers come from the plug-in's enumeration, never from the panel;
+// the one the panel holds is described by the panel, which has it open.
+CtlOutcome list(const CtlCommand &command)
+{
+    DirectLink direct;
+    QList<QJsonObject> controllers;
+    const CtlOutcome outcome = direct.list(&controllers);
+    if (!outcome.ok())
+        return outcome;
+    ControllerStatus panelStatus;
+    if (const std::unique_ptr<PanelLink> panel = PanelLink::ifRunning())
+        panel->status(&panelStatus);
+    QJsonArray all;
+    QString table;
+    for (QJsonObject &entry : controllers) {
+        if (panelStatus.connected && entry.value(QStringLiteral("path")).toString() == panelStatus.path) {
+            entry[QStringLiteral("protocol")] = panelStatus.protocol;
+            entry[QStringLiteral("firmware")] = panelStatus.firmware;
+        }
+        all.append(entry);
+        table += listRow(entry);
+    }
+    const QByteArray text = command.json ? QJsonDocument(all).toJson(QJsonDocument::Compact) + '\n' : table.toUtf8();
+    std::fputs(text.constData(), stdout);
+    return controllers.isEmpty()
+        ? CtlOutcome::failed(CtlOutcome::NoController, QStringLiteral("no controller is plugged in"))
+        : CtlOutcome::done();
+}
+
+// What only the panel knows is refused before the controller is opened.
+CtlOutcome runDirect(const CtlCommand &command)
+{
+    DirectLink direct;
+    const bool needsPanel = command.kind == Kind::Mode || command.kind == Kind::Dust || command.kind == Kind::Show;
+    const CtlOutcome opened = needsPanel ? CtlOutcome::done() : direct.open(command.waitMs);
+    return opened.ok() ? CtlRunner::dispatch(command, direct) : opened;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    // The plug-in's debug lines are for the program's log; QT_LOGGING_RULES still wins.
+    QLoggingCategory::setFilterRules(QStringLiteral("corvane.*.debug=false"));
+    QString error;
+    const std::optional<CtlCommand> command = CtlCommand::parse(QCoreApplication::arguments().mid(1), &error);
+    if (!command)
+        return CtlRunner::finish(CtlOutcome::failed(CtlOutcome::BadUsage, error));
+    if (command->kind == Kind::Help)
+        return CtlRunner::help();
+    return CtlRunner::finish(command->kind == Kind::List ? list(*command) : runDirect(*command));
+}
