@@ -20,9 +20,6 @@ namespace Driver = CorvaneDriverNames::Driver;
 constexpr int FansPerGroup = 2;
 constexpr int G1FirstFan = 0;
 constexpr int G2FirstFan = 2;
-constexpr int BoostLeadMs = 10;
-constexpr int LevelDelayMs = 10;
-constexpr int BoostedLevelDelayMs = 1000;
 
 } // namespace
 
@@ -243,14 +240,7 @@ void FanModes::scheduleGroup(int firstFan, int level, bool boost)
 {
     if (level < 0)
         return;
-    const int boostLevel = m_form->horizontalSliderFanG1->maximum();
-    m_active->startFanDutySession();
-    for (int fan = firstFan; fan < firstFan + FansPerGroup; ++fan) {
-        if (boost)
-            m_active->setFanDuty(fan, boostLevel, BoostLeadMs);
-        m_active->setFanDuty(fan, level, boost ? BoostedLevelDelayMs : LevelDelayMs);
-    }
-    m_active->finishFanDutySession();
+    m_active->scheduleGroupLevel(firstFan, level, boost ? m_form->horizontalSliderFanG1->maximum() : -1);
 }
 
 // The blades take the period of the duty just scheduled.
@@ -294,6 +284,16 @@ QSlider *FanModes::slider(Group group) const
 bool FanModes::isAuto() const
 {
     return m_form->pushButtonAutoFan->isChecked();
+}
+
+FanModes::Mode FanModes::mode() const
+{
+    return isAuto() ? Mode::Auto : Mode::Manual;
+}
+
+bool FanModes::isDusting() const
+{
+    return m_active && m_active->isDusting();
 }
 
 void FanModes::showDuty(QLabel *label, int duty)

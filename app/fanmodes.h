@@ -56,6 +56,10 @@ public:
 
     /// MAN or AUTO, as the user clicks them; AUTO again restarts it at the top level.
     bool setMode(Mode mode);
+    /// The lit mode button.
+    Mode mode() const;
+    /// True while a dust cycle runs that no level change has cut short.
+    bool isDusting() const;
     /// In MAN, moves @p group to @p level (0 to the slider's maximum).
     bool setGroupLevel(Group group, int level);
     /// Starts the 13 s dust-clearing cycle; sliders and labels stay as they are.

@@ -3,10 +3,12 @@
 #include "ui_mainwindow.h"
 
 #include "corvanedrivernames.h"
+#include "corvaneledlaw.h"
+#include "corvaneledlawreader.h"
 #include "deviceidentity.h"
+#include "ledlawfiles.h"
 
 #include <QButtonGroup>
-#include <QFileInfo>
 #include <QSignalBlocker>
 
 namespace {
@@ -48,25 +50,29 @@ bool LedPanel::setPower(bool on)
 
 bool LedPanel::setSolidColour(int colour)
 {
-    return isColour(colour) && playEffect(QString::number(colour), QStringLiteral("cns%1").arg(colour));
+    return isColour(colour) && playEffect(Effect::Solid, colour);
 }
 
 bool LedPanel::setBreathingColour(int colour)
 {
-    return isColour(colour) && playEffect(QString::number(colour), QStringLiteral("brt%1").arg(colour));
+    return isColour(colour) && playEffect(Effect::Breathe, colour);
 }
 
 bool LedPanel::setColourCycle()
 {
-    return playEffect(QStringLiteral("cyc"), QStringLiteral("cyc"));
+    return playEffect(Effect::Cycle, -1);
 }
 
+// Judged by the rule the driver applies before it uploads: a file it would
+// drop is refused here, where the caller hears of it.
 bool LedPanel::uploadLedLaw(const QString &path)
 {
-    const QFileInfo file(path);
-    if (!canPlay() || !file.isFile() || !file.isReadable())
+    CorvaneLEDLaw law;
+    if (!canPlay() || !CorvaneLEDLawReader::readFile(path, &law))
         return false;
     sendLaw(path);
+    m_effect = Effect::None;
+    m_colour = -1;
     return true;
 }
 
@@ -94,6 +100,9 @@ bool LedPanel::setHibernate(bool on)
 void LedPanel::attach(QObject *driver, const DeviceIdentity &identity)
 {
     m_driver = driver;
+    // What a controller just plugged in plays is its own affair.
+    m_effect = Effect::None;
+    m_colour = -1;
     m_canHibernate = identity.canHibernate();
     m_form->checkBoxHibernateLED->setEnabled(m_canHibernate);
     m_form->checkBoxHibernateLED->setChecked(driver->property(Driver::LedShutdownOnDisconnect).toBool());
@@ -119,13 +128,19 @@ bool LedPanel::canPlay() const
     return m_driver && m_form->horizontalSliderLEDPower->value() != 0;
 }
 
-// The preview follows the choice whether or not the controller takes the law.
-bool LedPanel::playEffect(const QString &preview, const QString &law)
+// The preview follows the choice whether or not the controller takes the law;
+// colour N previews both the solid and the breathing effect N.
+bool LedPanel::playEffect(Effect effect, int colour)
 {
     if (!canPlay())
         return false;
+    const QString preview = effect == Effect::Cycle ? QStringLiteral("cyc") : QString::number(colour);
     m_form->frameLEDSimulator->setStyleSheet(QStringLiteral("border-image: url(:/ui/res/led/led%1.png);").arg(preview));
-    sendLaw(QStringLiteral(":/res/ledfiles/%1.adl").arg(law));
+    sendLaw(effect == Effect::Solid ? LedLawFiles::solid(colour)
+            : effect == Effect::Breathe ? LedLawFiles::breathing(colour)
+                                        : LedLawFiles::cycle());
+    m_effect = effect;
+    m_colour = colour;
     return true;
 }
 

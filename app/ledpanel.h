@@ -31,6 +31,9 @@ class LedPanel final : public QObject
 public:
     static constexpr int ColourCount = 14;
 
+    /// What the panel last played: an effect button's law, or None (an uploaded law, or nothing yet).
+    enum class Effect { None, Solid, Breathe, Cycle };
+
     /**
      * Numbers the effect buttons of the form in @p solid and @p breathing (the
      * window's named groups), ids 0 to 13. @p form must outlive the panel;
@@ -48,11 +51,14 @@ public:
     /**
      * Sends the LED law file at @p path (a file name or a ":/" resource) as
      * the effect buttons do; the preview keeps what it showed. Refused when
-     * @p path is not a readable file.
+     * @p path is not an LED law file that a controller can play.
      */
     bool uploadLedLaw(const QString &path);
     /// The controller's own option: play the stored effect at power-on.
     bool setAutoRun(bool on);
+    Effect effect() const { return m_effect; }
+    /// The colour of the solid or breathing effect; -1 for the others.
+    int colour() const { return m_colour; }
     /// The controller's own option: switch off when the PC goes; refused by the first firmware.
     bool setHibernate(bool on);
 
@@ -64,11 +70,13 @@ public slots:
 
 private:
     bool canPlay() const;
-    bool playEffect(const QString &preview, const QString &law);
+    bool playEffect(Effect effect, int colour);
     void sendLaw(const QString &path);
     void setControlsEnabled(bool enabled);
 
     Ui::MainWindow *m_form;
     QObject *m_driver = nullptr;
     bool m_canHibernate = false;
+    Effect m_effect = Effect::None;
+    int m_colour = -1;
 };

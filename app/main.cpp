@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "controlbus.h"
 #include "mainwindow.h"
 #include "platform/instancemarker.h"
 #include "platform/programenvironment.h"
@@ -8,6 +9,8 @@
 #include "usersettings.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QSharedPointer>
 #include <QSplashScreen>
 #include <QSystemTrayIcon>
@@ -23,6 +26,21 @@ namespace {
 // How long splash pictures 0 and 1 stay up; the last one stays until the
 // window is on screen.
 constexpr std::array<unsigned long, 2> SplashPauseMs = {1000, 500};
+
+// The instance marker holds the show request, which the first instance takes
+// within a second while it is hidden; over the session bus the window comes
+// forward at once, also when it is only behind others. Without the bus, or
+// when the first instance is not on it yet, the marker alone does it.
+void askFirstInstanceToShow()
+{
+    constexpr int ReplyTimeoutMs = 1000;
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    bus.call(QDBusMessage::createMethodCall(QLatin1String(ControlBus::Service), QLatin1String(ControlBus::ObjectPath),
+                                            QLatin1String(ControlBus::Interface), QStringLiteral("ShowWindow")),
+             QDBus::Block, ReplyTimeoutMs);
+}
 
 void showSplashPicture(QSplashScreen &splash, const QPixmap &picture, int index)
 {
@@ -99,7 +117,9 @@ int main(int argc, char *argv[])
     if (UiTranslation::load(translator, *settings))
         QApplication::installTranslator(&translator);
 
-    if (!firstInstance)
+    if (!firstInstance) {
+        askFirstInstanceToShow();
         return -1;
+    }
     return runFirstInstance(marker, termination);
 }

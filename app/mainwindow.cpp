@@ -3,6 +3,7 @@
 #include "ui_mainwindow.h"
 
 #include "connectionview.h"
+#include "controlservice.h"
 #include "corvanedrivernames.h"
 #include "corvaneversion.h"
 #include "fanmodes.h"
@@ -59,6 +60,7 @@ MainWindow::MainWindow(QSharedPointer<QSharedMemory> sharedMemory, QWidget *pare
     // Connects the slots by name: every sender must be named and parented by now.
     ui->setupUi(this);
     createPanels();
+    publishOnSessionBus();
     ui->labelVersion->setText(QStringLiteral("version " CORVANE_VERSION));
     setUpTrayMenu();
     applyUserSettings();
@@ -138,6 +140,26 @@ void MainWindow::createPanels()
     connect(connectionView.get(), &ConnectionView::disconnected, ledPanel.get(), &LedPanel::detach);
 }
 
+// The same panel operations for scripts (corvane-ctl) over the session bus;
+// without a bus the panel runs as before.
+void MainWindow::publishOnSessionBus()
+{
+    controlService = std::make_unique<ControlService>(*connectionView, *fanModes, *ledPanel, *ui);
+    connect(controlService.get(), &ControlService::showRequested, this, &MainWindow::bringForward);
+    controlService->registerOnSessionBus();
+}
+
+// A second launch leaves its request in the instance marker as well; it is
+// answered now.
+void MainWindow::bringForward()
+{
+    showNormal();
+    raise();
+    activateWindow();
+    if (sharedMemory)
+        InstanceMarker::takeShowRequest(*sharedMemory);
+}
+
 void MainWindow::setUpTrayMenu()
 {
     ui->actionAutoStartUp->setCheckable(true);
@@ -210,7 +232,7 @@ void MainWindow::on_coprocessor_initGlobalConfig(QVariant conf, bool isVerified)
 
 void MainWindow::on_device_supportedDeviceOpened(QString devPath, QObject *driver)
 {
-    Q_UNUSED(devPath)
+    controlService->deviceOpened(devPath);
     connectionView->deviceOpened(driver);
 }
 

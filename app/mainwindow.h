@@ -12,6 +12,7 @@
 #include <memory>
 
 class ConnectionView;
+class ControlService;
 class FanModes;
 class LedPanel;
 class MainWindowCoProcessor;
@@ -99,6 +100,8 @@ private:
     void warnPluginMissing();
     void createTrayIcon();
     void createPanels();
+    void publishOnSessionBus();
+    void bringForward();
     void setUpTrayMenu();
     void applyUserSettings();
     void startConfigurationLoad();
@@ -123,6 +126,7 @@ private:
     std::unique_ptr<ConnectionView> connectionView;
     std::unique_ptr<FanModes> fanModes;
     std::unique_ptr<LedPanel> ledPanel;
+    std::unique_ptr<ControlService> controlService;
     QSharedPointer<QSharedMemory> sharedMemory;
     QButtonGroup *utilitiesButtonGroup;
     QThread *coprocessorThread;

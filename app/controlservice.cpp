@@ -1,0 +1,351 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "controlservice.h"
+#include "control1adaptor.h"
+#include "ui_mainwindow.h"
+
+#include "connectionview.h"
+#include "controlbus.h"
+#include "corvanedrivernames.h"
+#include "corvaneledlaw.h"
+#include "corvaneledlawreader.h"
+#include "fanmodes.h"
+#include "ledpanel.h"
+#include "windowlogging.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QVariant>
+
+namespace {
+
+constexpr int AnnounceIntervalMs = 1000;
+namespace Names = CorvaneDriverNames::Driver;
+
+const QString NoController = QStringLiteral("no controller is connected");
+
+} // namespace
+
+ControlService::ControlService(ConnectionView &view, FanModes &fans, LedPanel &leds, const Ui::MainWindow &form,
+                               QObject *parent)
+    : QObject(parent), m_view(view), m_fans(fans), m_leds(leds), m_form(form)
+{
+    new Control1Adaptor(this);
+    m_announceTimer.setInterval(AnnounceIntervalMs);
+    connect(&m_announceTimer, &QTimer::timeout, this, &ControlService::announceChanges);
+    connect(&view, &ConnectionView::connected, this, &ControlService::announceChanges);
+    connect(&view, &ConnectionView::disconnected, this, &ControlService::announceChanges);
+}
+
+bool ControlService::registerOnSessionBus()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        qCDebug(lcWindow) << "no session bus:" << bus.lastError().message();
+        return false;
+    }
+    if (!bus.registerObject(QLatin1String(ControlBus::ObjectPath), this) ||
+        !bus.registerService(QLatin1String(ControlBus::Service))) {
+        qCDebug(lcWindow) << "not on the session bus:" << bus.lastError().message();
+        bus.unregisterObject(QLatin1String(ControlBus::ObjectPath));
+        return false;
+    }
+    m_announced = snapshot();
+    m_announceTimer.start();
+    return true;
+}
+
+QObject *ControlService::driver() const
+{
+    return m_view.driver();
+}
+
+bool ControlService::isConnected() const
+{
+    return driver() != nullptr;
+}
+
+QString ControlService::protocol() const
+{
+    return isConnected() ? m_view.identity().protocol : QString();
+}
+
+QString ControlService::model() const
+{
+    return isConnected() ? m_view.identity().modelText() : QString();
+}
+
+QString ControlService::firmware() const
+{
+    return isConnected() ? m_view.identity().firmwareText() : QString();
+}
+
+QString ControlService::serial() const
+{
+    return isConnected() ? m_view.identity().serialText() : QString();
+}
+
+double ControlService::adapterVolts() const
+{
+    return isConnected() ? driver()->property(Names::PowerAdapter).toDouble() : 0.0;
+}
+
+QList<int> ControlService::fanDuties() const
+{
+    QList<int> duties;
+    for (const auto &name : Names::FanDutyProperties)
+        duties << (isConnected() ? driver()->property(name).toInt() : 0);
+    return duties;
+}
+
+// Only controllers with tachometers publish the speeds.
+QList<int> ControlService::fanSpeeds() const
+{
+    QList<int> speeds;
+    for (const auto &name : Names::FanRpmProperties) {
+        const QVariant rpm = isConnected() ? driver()->property(name) : QVariant();
+        if (!rpm.isValid())
+            return {};
+        speeds << rpm.toInt();
+    }
+    return speeds;
+}
+
+QString ControlService::mode() const
+{
+    if (m_fans.isDusting())
+        return QStringLiteral("dust");
+    return m_fans.mode() == FanModes::Mode::Auto ? QStringLiteral("auto") : QStringLiteral("manual");
+}
+
+QList<int> ControlService::groupLevels() const
+{
+    return {m_form.horizontalSliderFanG1->value(), m_form.horizontalSliderFanG2->value()};
+}
+
+QList<int> ControlService::maxLevels() const
+{
+    return {m_form.horizontalSliderFanG1->maximum(), m_form.horizontalSliderFanG2->maximum()};
+}
+
+bool ControlService::ledPower() const
+{
+    return m_form.horizontalSliderLEDPower->value() != 0;
+}
+
+QString ControlService::ledEffect() const
+{
+    switch (m_leds.effect()) {
+    case LedPanel::Effect::Solid:
+        return QStringLiteral("solid");
+    case LedPanel::Effect::Breathe:
+        return QStringLiteral("breathe");
+    case LedPanel::Effect::Cycle:
+        return QStringLiteral("cycle");
+    case LedPanel::Effect::None:
+        break;
+    }
+    return QStringLiteral("none");
+}
+
+int ControlService::ledColour() const
+{
+    return m_leds.colour();
+}
+
+bool ControlService::fanAutoRun() const
+{
+    return m_form.checkBoxAutoStartFan->isChecked();
+}
+
+bool ControlService::fanHibernate() const
+{
+    return m_form.checkBoxHibernateFan->isChecked();
+}
+
+bool ControlService::ledAutoRun() const
+{
+    return m_form.checkBoxAutoStartLED->isChecked();
+}
+
+bool ControlService::ledHibernate() const
+{
+    return m_form.checkBoxHibernateLED->isChecked();
+}
+
+bool ControlService::refuse(const char *error, const QString &message)
+{
+    if (calledFromDBus())
+        sendErrorReply(QLatin1String(error), message);
+    return false;
+}
+
+bool ControlService::needsController()
+{
+    return isConnected() || refuse(ControlBus::NotConnected, NoController);
+}
+
+bool ControlService::checkColour(int colour)
+{
+    return (colour >= 0 && colour < LedPanel::ColourCount) ||
+           refuse(ControlBus::InvalidArgument,
+                  QStringLiteral("colour %1: the colours are 0 to %2").arg(colour).arg(LedPanel::ColourCount - 1));
+}
+
+// A panel operation that said no for a reason the checks before could not
+// see: the controls it stands for could not be used either.
+void ControlService::answer(bool done, const char *error, const QString &message)
+{
+    if (!done)
+        refuse(error, message);
+    announceChanges();
+}
+
+void ControlService::SetMode(const QString &mode)
+{
+    const bool manual = mode == QLatin1String("manual");
+    if (!manual && mode != QLatin1String("auto")) {
+        refuse(ControlBus::InvalidArgument, QStringLiteral("mode '%1': the modes are manual and auto").arg(mode));
+        return;
+    }
+    if (needsController())
+        answer(m_fans.setMode(manual ? FanModes::Mode::Manual : FanModes::Mode::Auto), ControlBus::DeviceError,
+               QStringLiteral("the fan mode cannot be changed now"));
+}
+
+void ControlService::SetGroupLevel(const QString &group, int level)
+{
+    const bool g1 = group == QLatin1String("G1");
+    if (!g1 && group != QLatin1String("G2")) {
+        refuse(ControlBus::InvalidArgument, QStringLiteral("group '%1': the groups are G1 and G2").arg(group));
+        return;
+    }
+    if (!needsController())
+        return;
+    const int top = maxLevels().at(g1 ? 0 : 1);
+    if (level < 0 || level > top) {
+        refuse(ControlBus::InvalidArgument, QStringLiteral("the level of %1 is 0 to %2").arg(group).arg(top));
+        return;
+    }
+    if (m_fans.mode() == FanModes::Mode::Auto) {
+        refuse(ControlBus::InvalidArgument,
+               QStringLiteral("the fans follow the CPU load (mode auto); set mode manual first"));
+        return;
+    }
+    answer(m_fans.setGroupLevel(g1 ? FanModes::Group::G1 : FanModes::Group::G2, level), ControlBus::DeviceError,
+           QStringLiteral("the level cannot be set now"));
+}
+
+void ControlService::Dust()
+{
+    if (needsController())
+        answer(m_fans.runDust(), ControlBus::DeviceError, QStringLiteral("the dust cycle cannot start now"));
+}
+
+void ControlService::SetLedPower(bool on)
+{
+    if (needsController())
+        answer(m_leds.setPower(on), ControlBus::DeviceError, QStringLiteral("the LEDs cannot be switched now"));
+}
+
+void ControlService::SetSolidColour(int colour)
+{
+    if (checkColour(colour) && needsController())
+        answer(m_leds.setSolidColour(colour), ControlBus::InvalidArgument, QStringLiteral("the LEDs are off"));
+}
+
+void ControlService::SetBreathingColour(int colour)
+{
+    if (checkColour(colour) && needsController())
+        answer(m_leds.setBreathingColour(colour), ControlBus::InvalidArgument, QStringLiteral("the LEDs are off"));
+}
+
+void ControlService::SetColourCycle()
+{
+    if (needsController())
+        answer(m_leds.setColourCycle(), ControlBus::InvalidArgument, QStringLiteral("the LEDs are off"));
+}
+
+// The file is judged by the rule the driver applies before it uploads, so
+// a file the controller would never get is refused here, not dropped there.
+void ControlService::UploadLedLaw(const QString &path)
+{
+    CorvaneLEDLaw law;
+    if (!CorvaneLEDLawReader::readFile(path, &law)) {
+        refuse(ControlBus::InvalidArgument,
+               QStringLiteral("%1 is not a readable LED law file under %2 bytes")
+                   .arg(path)
+                   .arg(CorvaneLEDLawReader::MaxFileSize));
+        return;
+    }
+    if (needsController())
+        answer(m_leds.uploadLedLaw(path), ControlBus::InvalidArgument, QStringLiteral("the LEDs are off"));
+}
+
+void ControlService::SetFanAutoRun(bool on)
+{
+    if (needsController())
+        answer(m_fans.setAutoRun(on), ControlBus::DeviceError, QStringLiteral("auto-run cannot be set now"));
+}
+
+void ControlService::SetFanHibernate(bool on)
+{
+    if (needsController())
+        answer(m_fans.setHibernate(on), ControlBus::DeviceError,
+               QStringLiteral("this controller (%1) has no hibernate setting").arg(firmware()));
+}
+
+void ControlService::SetLedAutoRun(bool on)
+{
+    if (needsController())
+        answer(m_leds.setAutoRun(on), ControlBus::DeviceError, QStringLiteral("auto-run cannot be set now"));
+}
+
+void ControlService::SetLedHibernate(bool on)
+{
+    if (needsController())
+        answer(m_leds.setHibernate(on), ControlBus::DeviceError,
+               QStringLiteral("this controller (%1) has no hibernate setting").arg(firmware()));
+}
+
+void ControlService::Save()
+{
+    if (needsController())
+        answer(m_view.save(), ControlBus::DeviceError, QStringLiteral("the settings cannot be saved now"));
+}
+
+void ControlService::ShowWindow()
+{
+    emit showRequested();
+}
+
+void ControlService::deviceOpened(const QString &devPath)
+{
+    m_path = devPath;
+}
+
+QVariantMap ControlService::snapshot() const
+{
+    QVariantMap values;
+    const QMetaObject *meta = metaObject();
+    for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i)
+        values.insert(QLatin1String(meta->property(i).name()), meta->property(i).read(this));
+    return values;
+}
+
+void ControlService::announceChanges()
+{
+    const QVariantMap now = snapshot();
+    QVariantMap changed;
+    for (auto it = now.cbegin(); it != now.cend(); ++it) {
+        if (m_announced.value(it.key()) != it.value())
+            changed.insert(it.key(), it.value());
+    }
+    m_announced = now;
+    if (changed.isEmpty() || !m_announceTimer.isActive())
+        return;
+    QDBusMessage signal = QDBusMessage::createSignal(QLatin1String(ControlBus::ObjectPath),
+                                                     QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                     QStringLiteral("PropertiesChanged"));
+    signal << QString::fromLatin1(ControlBus::Interface) << changed << QStringList();
+    QDBusConnection::sessionBus().send(signal);
+}
