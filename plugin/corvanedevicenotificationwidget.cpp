@@ -38,3 +38,10 @@ void CorvaneDeviceNotificationWidget::unregisterDeviceNotification()
     delete notificationHandle;
     notificationHandle = nullptr;
 }
+
+bool CorvaneDeviceNotificationWidget::nativeEvent(const QByteArray &eventType, void *message, long *result)
+{
+    if (notificationHandle && notificationHandle->nativeMessage(eventType, message, result))
+        return true;
+    return QWidget::nativeEvent(eventType, message, result);
+}

@@ -29,6 +29,10 @@ public Q_SLOTS:
     void registerDeviceNotification();
     void unregisterDeviceNotification();
 
+protected:
+    /// Where the platform sends device changes to a window, the registered backend takes them from here.
+    bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
+
 private:
     CorvaneHotplugMonitor *notificationHandle = nullptr;
 };

@@ -4,12 +4,14 @@
 #include "corvanecontrollerlock.h"
 #include "corvanedrivernames.h"
 #include "corvanehiddriver.h"
+#include "corvanehidenumeration.h"
 #include "corvanehidprotocolv1100.h"
 #include "corvanehidprotocolv2000.h"
+#include "corvanehotplugmonitor.h"
 
 #include <QTimer>
 
-#include <hidapi/hidapi.h>
+#include <algorithm>
 
 namespace {
 
@@ -31,18 +33,9 @@ CorvaneHIDDriver *makeDriver(QObject *manager)
 quint16 vendorOf(quint32 id) { return quint16(id >> 16); }
 quint16 productOf(quint32 id) { return quint16(id & 0xffff); }
 
-// The HID layer takes a zero id as "any", which would make every device
-// supported; only records with exactly this id count.
 QStringList pathsWithId(quint32 id)
 {
-    QStringList paths;
-    hid_device_info *records = hid_enumerate(vendorOf(id), productOf(id));
-    for (const hid_device_info *r = records; r; r = r->next) {
-        if (r->vendor_id == vendorOf(id) && r->product_id == productOf(id))
-            paths.append(QString::fromLatin1(r->path));
-    }
-    hid_free_enumeration(records);
-    return paths;
+    return CorvaneHidEnumeration::pathsWithId(vendorOf(id), productOf(id));
 }
 
 bool samePath(const QString &a, const QString &b)
@@ -154,17 +147,13 @@ QString CorvaneHIDDevice::deviceHolder(QString devPath) const
     return CorvaneControllerLock::holder(devPath);
 }
 
-// Device nodes carry no vendor or product id, so the HID layer's own records
-// decide: a path is supported when some supported id enumerates it.
+// Whose device a path is, the platform's paths tell in their own way: the
+// hot-plug backend knows it.
 bool CorvaneHIDDevice::isSupportedPath(const QString &devPath) const
 {
-    for (const quint32 id : supportedIds_) {
-        for (const QString &path : pathsWithId(id)) {
-            if (samePath(path, devPath))
-                return true;
-        }
-    }
-    return false;
+    return std::any_of(supportedIds_.cbegin(), supportedIds_.cend(), [&devPath](quint32 id) {
+        return CorvaneHotplugMonitor::isPathOfDevice(devPath, vendorOf(id), productOf(id));
+    });
 }
 
 bool CorvaneHIDDevice::openWith(int index, const QString &devPath)

@@ -8,13 +8,18 @@
 #include <optional>
 
 /**
- * Cumulative CPU times of the whole machine, in clock ticks since boot, as
- * the aggregate "cpu" line of /proc/stat gives them.
+ * Cumulative CPU times of the whole machine since boot, held as the fields of
+ * the aggregate "cpu" line of /proc/stat.
  *
  * They are read as the three times the load is made of: kernel() includes
  * idle(), so `user() + kernel()` is all time and `user() + kernel() - idle()`
  * the busy time; user = user + nice, kernel = system + irq + softirq + idle +
  * iowait, idle = idle + iowait.
+ *
+ * current() is the platform's: on Linux /proc/stat in clock ticks, on
+ * Windows GetSystemTimes in units of 100 ns (its user, its kernel time less
+ * idle as system, and its idle time; the other fields stay 0). The parsing
+ * and the arithmetic are the same everywhere.
  */
 struct CpuTimes final
 {
@@ -43,6 +48,6 @@ struct CpuTimes final
      */
     static std::optional<CpuTimes> fromProcStat(const QByteArray &procStat);
 
-    /// The times of this machine now; nothing when /proc/stat cannot be read or parsed.
+    /// The times of this machine now; nothing when the platform cannot tell them.
     static std::optional<CpuTimes> current();
 };

@@ -15,6 +15,12 @@
  * show request, 'H' for none and 'S' when a later launch asks for the window;
  * bytes 2 to 7 are 0. Every access to the bytes happens between the segment's
  * own cross-process lock() and unlock().
+ *
+ * Where a segment lives is the platform's: on Linux a System V segment, which
+ * is machine-wide and outlives a process that dies, so the key carries the
+ * user id and claim() clears a stale segment first; on Windows a named file
+ * mapping in the login session's own namespace, which goes with the last
+ * process that holds it, so the key is the bare one and nothing is stale.
  */
 class InstanceMarker final
 {
@@ -24,7 +30,7 @@ public:
     static constexpr char NoRequest = 'H';
     static constexpr char ShowRequest = 'S';
 
-    /// The key of this process's user's instances; it carries the user id.
+    /// The key of the instances of this process's user login.
     static QString key();
 
     /// A marker object for key(), not attached yet.
@@ -35,11 +41,14 @@ public:
      * and sets it up and returns true: this process is the first instance.
      * Otherwise attaches and, if the segment carries the presence mark, leaves
      * a show request; returns false. A segment left behind by an instance that
-     * died without detaching is removed first, so a crash never locks later
-     * launches out.
+     * died without detaching never locks later launches out.
      */
     static bool claim(QSharedMemory &marker);
 
     /// Takes a pending show request (byte 1 back to 'H'); true when there was one.
     static bool takeShowRequest(QSharedMemory &marker);
+
+private:
+    /// The first-instance test itself, once the platform has made the key's segment trustworthy.
+    static bool createOrRequestShow(QSharedMemory &marker);
 };

@@ -47,43 +47,7 @@ QString escapedValue(const QString &text)
     return escaped;
 }
 
-} // namespace
-
-AutoStartEntry::AutoStartEntry(const QString &programPath)
-    : m_programPath(programPath)
-    , m_directory(configHome() + QStringLiteral("/autostart"))
-{
-}
-
-QString AutoStartEntry::filePath() const
-{
-    return m_directory + u'/' + EntryName;
-}
-
-bool AutoStartEntry::isAutoStartEnabled() const
-{
-    return QFileInfo::exists(filePath());
-}
-
-bool AutoStartEntry::enableAutoStart(bool enable) const
-{
-    qCDebug(lcCorvanePlatform, "%s", qUtf8Printable(m_programPath));
-    if (!enable)
-        return QFile::remove(filePath()) || !QFileInfo::exists(filePath());
-    if (!QDir().mkpath(m_directory))
-        return false;
-    QSaveFile file(filePath());
-    return file.open(QIODevice::WriteOnly) && file.write(contents()) != -1 && file.commit();
-}
-
-QString AutoStartEntry::execValue(const QString &programPath)
-{
-    QString value = escapedValue(quotedArgument(programPath));
-    // A lone '%' would start a field code.
-    return value.replace(u'%', QStringLiteral("%%"));
-}
-
-QByteArray AutoStartEntry::contents() const
+QByteArray entryContents(const QString &programPath)
 {
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
@@ -92,6 +56,43 @@ QByteArray AutoStartEntry::contents() const
                           "Icon=corvane-control\n"
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(execValue(m_programPath))
+        .arg(AutoStartEntry::execValue(programPath))
         .toUtf8();
+}
+
+} // namespace
+
+AutoStartEntry::AutoStartEntry(const QString &programPath)
+    : m_programPath(programPath)
+    , m_location(configHome() + QStringLiteral("/autostart/") + EntryName)
+{
+}
+
+QString AutoStartEntry::location() const
+{
+    return m_location;
+}
+
+bool AutoStartEntry::isAutoStartEnabled() const
+{
+    return QFileInfo::exists(m_location);
+}
+
+// Written atomically, so that a failed write leaves the entry as it was.
+bool AutoStartEntry::enableAutoStart(bool enable) const
+{
+    qCDebug(lcCorvanePlatform, "%s", qUtf8Printable(m_programPath));
+    if (!enable)
+        return QFile::remove(m_location) || !QFileInfo::exists(m_location);
+    if (!QDir().mkpath(QFileInfo(m_location).path()))
+        return false;
+    QSaveFile file(m_location);
+    return file.open(QIODevice::WriteOnly) && file.write(entryContents(m_programPath)) != -1 && file.commit();
+}
+
+QString AutoStartEntry::execValue(const QString &programPath)
+{
+    QString value = escapedValue(quotedArgument(programPath));
+    // A lone '%' would start a field code.
+    return value.replace(u'%', QStringLiteral("%%"));
 }

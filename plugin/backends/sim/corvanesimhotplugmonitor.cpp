@@ -7,6 +7,7 @@
 
 #include <QMetaObject>
 #include <QPointer>
+#include <QWidget>
 
 namespace {
 
@@ -38,7 +39,7 @@ private:
 
 } // namespace
 
-CorvaneHotplugMonitor *CorvaneHotplugMonitor::create(QObject *parent)
+CorvaneHotplugMonitor *CorvaneHotplugMonitor::create(QWidget *window)
 {
-    return new CorvaneSimHotplugMonitor(parent);
+    return new CorvaneSimHotplugMonitor(window);
 }

@@ -4,6 +4,7 @@
 #include "corvanepluginlogging.h"
 
 #include <QSocketNotifier>
+#include <QWidget>
 
 #include <libudev.h>
 
@@ -46,7 +47,7 @@ private:
 
 } // namespace
 
-CorvaneHotplugMonitor *CorvaneHotplugMonitor::create(QObject *parent)
+CorvaneHotplugMonitor *CorvaneHotplugMonitor::create(QWidget *window)
 {
     udev *context = udev_new();
     udev_monitor *monitor = context ? udev_monitor_new_from_netlink(context, "udev") : nullptr;
@@ -59,5 +60,5 @@ CorvaneHotplugMonitor *CorvaneHotplugMonitor::create(QObject *parent)
             udev_unref(context);
         return nullptr;
     }
-    return new CorvaneUdevMonitor(context, monitor, parent);
+    return new CorvaneUdevMonitor(context, monitor, window);
 }

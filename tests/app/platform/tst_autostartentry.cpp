@@ -47,7 +47,7 @@ void TestAutoStartEntry::directory()
 
     qputenv("XDG_CONFIG_HOME", xdgConfigHome.replace("<home>", QFile::encodeName(m_home->path())));
     expected.replace(QLatin1String("<home>"), m_home->path());
-    QCOMPARE(AutoStartEntry(QStringLiteral("/bin/x")).filePath(), expected + "/CorvaneController1.desktop");
+    QCOMPARE(AutoStartEntry(QStringLiteral("/bin/x")).location(), expected + "/CorvaneController1.desktop");
 }
 
 void TestAutoStartEntry::writesQuotedProgramPath_data()
@@ -76,7 +76,7 @@ void TestAutoStartEntry::writesQuotedProgramPath()
     QVERIFY(entry.enableAutoStart(true));
     QVERIFY(entry.isAutoStartEnabled());
 
-    QFile file(entry.filePath());
+    QFile file(entry.location());
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().split('\n');
     QCOMPARE(lines.constFirst(), QByteArray("[Desktop Entry]"));
@@ -85,7 +85,7 @@ void TestAutoStartEntry::writesQuotedProgramPath()
     QVERIFY2(lines.contains(execLine), lines.join('\n').constData());
 
     QVERIFY(entry.enableAutoStart(false));
-    QVERIFY(!QFile::exists(entry.filePath()));
+    QVERIFY(!QFile::exists(entry.location()));
     QVERIFY(!entry.isAutoStartEnabled());
     QVERIFY2(entry.enableAutoStart(false), "removing an absent entry leaves auto-start off as asked");
 }
@@ -93,8 +93,8 @@ void TestAutoStartEntry::writesQuotedProgramPath()
 void TestAutoStartEntry::handWrittenEntryCountsAsOn()
 {
     const AutoStartEntry entry(QStringLiteral("/bin/x"));
-    QVERIFY(QDir().mkpath(QFileInfo(entry.filePath()).path()));
-    QFile file(entry.filePath());
+    QVERIFY(QDir().mkpath(QFileInfo(entry.location()).path()));
+    QFile file(entry.location());
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("not even a desktop entry");
     file.close();

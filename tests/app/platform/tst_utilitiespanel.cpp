@@ -106,6 +106,10 @@ void TestUtilitiesPanel::launch_data()
 void TestUtilitiesPanel::launch()
 {
     QFETCH(bool, programExists);
+#ifdef Q_OS_WIN
+    if (programExists)
+        QSKIP("the launched tool is a shell script, and the variable it reports is the xcb platform's");
+#endif
 
     QTemporaryDir dir;
     const QString work = dir.filePath("work");

@@ -6,6 +6,7 @@
 #include "fanmodes.h"
 #include "mainwindow.h"
 #include "modalboxwatcher.h"
+#include "platform/autostartentry.h"
 #include "uitranslation.h"
 #include "usersettings.h"
 
@@ -14,7 +15,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLocale>
@@ -133,7 +133,7 @@ void MainWindowTest::initTestCase()
 void MainWindowTest::init()
 {
     UserSettings::open()->clear();
-    QFile::remove(m_home.filePath(QStringLiteral("config/autostart/CorvaneController1.desktop")));
+    QVERIFY(AutoStartEntry(QStringLiteral("/elsewhere")).enableAutoStart(false));
     m_boxes = std::make_unique<ModalBoxWatcher>();
 }
 
@@ -225,6 +225,9 @@ void MainWindowTest::connectsOnlyAfterTheTablesAreSet()
 
 void MainWindowTest::hotPlugReachesTheWindow()
 {
+#ifdef Q_OS_WIN
+    QSKIP("plugs through the simulator's control FIFO, which Windows has not");
+#endif
     auto window = makeWindow();
     QSignalSpy opened(device(*window), DeviceManager::SupportedDeviceOpened.signal());
     QSignalSpy closed(device(*window), DeviceManager::SupportedDeviceClosed.signal());
@@ -306,22 +309,18 @@ void MainWindowTest::followsUserSettings()
 
 void MainWindowTest::autoStartCheckMark_data()
 {
-    QTest::addColumn<QByteArray>("entry");
+    QTest::addColumn<bool>("entry");
     QTest::addColumn<bool>("checked");
-    QTest::newRow("no entry") << QByteArray() << false;
-    QTest::newRow("entry written by hand") << QByteArray("[Desktop Entry]\nExec=/elsewhere\n") << true;
+    QTest::newRow("no entry") << false << false;
+    QTest::newRow("entry for another program") << true << true;
 }
 
 void MainWindowTest::autoStartCheckMark()
 {
-    QFETCH(QByteArray, entry);
+    QFETCH(bool, entry);
     QFETCH(bool, checked);
-    if (!entry.isNull()) {
-        QVERIFY(QDir().mkpath(m_home.filePath(QStringLiteral("config/autostart"))));
-        QFile file(m_home.filePath(QStringLiteral("config/autostart/CorvaneController1.desktop")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(entry);
-    }
+    if (entry)
+        QVERIFY(AutoStartEntry(QStringLiteral("/elsewhere")).enableAutoStart(true));
     auto window = makeWindow();
     auto *action = window->findChild<QAction *>(QStringLiteral("actionAutoStartUp"));
     QVERIFY(action->isCheckable());

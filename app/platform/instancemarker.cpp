@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "instancemarker.h"
+
+#include <algorithm>
+
+namespace {
+
+// Guards one access to the bytes with the segment's lock. Lock results are
+// ignored on purpose: a marker that cannot be locked is still better used
+// than not.
+template <typename Access>
+auto withLockedBytes(QSharedMemory &marker, Access access)
+{
+    marker.lock();
+    auto *bytes = static_cast<char *>(marker.data());
+    const int size = bytes ? marker.size() : 0;
+    const auto result = access(bytes, size);
+    marker.unlock();
+    return result;
+}
+
+bool setUp(QSharedMemory &marker)
+{
+    return withLockedBytes(marker, [](char *bytes, int size) {
+        if (!bytes || size < InstanceMarker::Size)
+            return false;
+        std::fill_n(bytes, InstanceMarker::Size, 0);
+        bytes[0] = InstanceMarker::Present;
+        bytes[1] = InstanceMarker::NoRequest;
+        return true;
+    });
+}
+
+void requestShow(QSharedMemory &marker)
+{
+    withLockedBytes(marker, [](char *bytes, int size) {
+        const bool present = size >= 2 && bytes[0] == InstanceMarker::Present;
+        if (present)
+            bytes[1] = InstanceMarker::ShowRequest;
+        return present;
+    });
+}
+
+} // namespace
+
+QSharedPointer<QSharedMemory> InstanceMarker::make()
+{
+    return QSharedPointer<QSharedMemory>::create(key());
+}
+
+bool InstanceMarker::takeShowRequest(QSharedMemory &marker)
+{
+    return withLockedBytes(marker, [](char *bytes, int size) {
+        const bool pending = size >= 2 && bytes[0] == Present && bytes[1] == ShowRequest;
+        if (pending)
+            bytes[1] = NoRequest;
+        return pending;
+    });
+}
+
+bool InstanceMarker::createOrRequestShow(QSharedMemory &marker)
+{
+    if (marker.create(Size, QSharedMemory::ReadWrite) && setUp(marker))
+        return true;
+    if (marker.attach(QSharedMemory::ReadWrite))
+        requestShow(marker);
+    return false;
+}
