@@ -2,8 +2,8 @@
 # The build-time tools of a cross build: a native build of this source tree
 # in <build>/host-tools, configured once here and built as the target
 # corvane-host-tools, whose programs stand in for the tool targets under the
-# same names. The native build needs the Linux build's packages
-# (scripts/deps).
+# same names; and where that build found Qt's lrelease. The native build
+# needs the Linux build's packages (scripts/deps).
 set(host_dir ${CMAKE_BINARY_DIR}/host-tools)
 set(host_tools
   corvane-keytool keytool
@@ -26,6 +26,11 @@ if(NOT EXISTS ${host_dir}/CMakeCache.txt)
                         "run it by hand to see why: cmake -S ${PROJECT_SOURCE_DIR} -B ${host_dir}")
   endif()
 endif()
+
+# Qt's lrelease, which the resources need, is the build machine's too: where
+# the native build found it.
+load_cache(${host_dir} READ_WITH_PREFIX host_ Qt5LinguistTools_DIR)
+set(CORVANE_HOST_LINGUIST_TOOLS_DIR ${host_Qt5LinguistTools_DIR} CACHE INTERNAL "lrelease of the build machine")
 
 set(tool_names "")
 set(tool_files "")

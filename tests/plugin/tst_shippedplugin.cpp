@@ -14,6 +14,8 @@
 #include <qt_windows.h>
 
 #include <psapi.h>
+// A macro of windows.h for its A and W forms; here it is the widget's slot.
+#undef RegisterDeviceNotification
 #else
 #include <link.h>
 #endif

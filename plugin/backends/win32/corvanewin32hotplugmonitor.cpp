@@ -11,7 +11,10 @@
 #include <qt_windows.h>
 
 #include <dbt.h>
+// MinGW's HID header declares its functions without C linkage for C++.
+extern "C" {
 #include <hidsdi.h>
+}
 
 #include <cstddef>
 #include <cwchar>
@@ -98,8 +101,8 @@ CorvaneHotplugMonitor *CorvaneHotplugMonitor::create(QWidget *window)
     const auto handle = reinterpret_cast<HANDLE>(window->winId());
     const HDEVNOTIFY registration = RegisterDeviceNotificationW(handle, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
     if (!registration) {
-        qCWarning(lcCorvanePlugin, "cannot register for HID device changes (error %lu); only devices present at start are found",
-                  GetLastError());
+        qCWarning(lcCorvanePlugin, "cannot register for HID device changes (error %lu); "
+                                   "only devices present at start are found", GetLastError());
         return nullptr;
     }
     return new CorvaneWin32HotplugMonitor(registration, window);
