@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#ifdef CORVANE_WITH_DBUS
 #include "controlbus.h"
+#endif
 #include "mainwindow.h"
 #include "platform/instancemarker.h"
 #include "platform/programenvironment.h"
@@ -9,8 +11,10 @@
 #include "usersettings.h"
 
 #include <QApplication>
+#ifdef CORVANE_WITH_DBUS
 #include <QDBusConnection>
 #include <QDBusMessage>
+#endif
 #include <QSharedPointer>
 #include <QSplashScreen>
 #include <QSystemTrayIcon>
@@ -30,9 +34,11 @@ constexpr std::array<unsigned long, 2> SplashPauseMs = {1000, 500};
 // The instance marker holds the show request, which the first instance takes
 // within a second while it is hidden; over the session bus the window comes
 // forward at once, also when it is only behind others. Without the bus, or
-// when the first instance is not on it yet, the marker alone does it.
+// when the first instance is not on it yet, the marker alone does it, as it
+// always does in a build without D-Bus (Windows).
 void askFirstInstanceToShow()
 {
+#ifdef CORVANE_WITH_DBUS
     constexpr int ReplyTimeoutMs = 1000;
     const QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
@@ -40,6 +46,7 @@ void askFirstInstanceToShow()
     bus.call(QDBusMessage::createMethodCall(QLatin1String(ControlBus::Service), QLatin1String(ControlBus::ObjectPath),
                                             QLatin1String(ControlBus::Interface), QStringLiteral("ShowWindow")),
              QDBus::Block, ReplyTimeoutMs);
+#endif
 }
 
 void showSplashPicture(QSplashScreen &splash, const QPixmap &picture, int index)

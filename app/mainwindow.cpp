@@ -3,7 +3,9 @@
 #include "ui_mainwindow.h"
 
 #include "connectionview.h"
+#ifdef CORVANE_WITH_DBUS
 #include "controlservice.h"
+#endif
 #include "corvanedrivernames.h"
 #include "corvaneversion.h"
 #include "fanmodes.h"
@@ -141,12 +143,15 @@ void MainWindow::createPanels()
 }
 
 // The same panel operations for scripts (corvane-ctl) over the session bus;
-// without a bus the panel runs as before.
+// without a bus the panel runs as before, and a build without D-Bus (Windows)
+// has none.
 void MainWindow::publishOnSessionBus()
 {
+#ifdef CORVANE_WITH_DBUS
     controlService = std::make_unique<ControlService>(*connectionView, *fanModes, *ledPanel, *ui);
     connect(controlService.get(), &ControlService::showRequested, this, &MainWindow::bringForward);
     controlService->registerOnSessionBus();
+#endif
 }
 
 // A second launch leaves its request in the instance marker as well; it is
@@ -232,7 +237,11 @@ void MainWindow::on_coprocessor_initGlobalConfig(QVariant conf, bool isVerified)
 
 void MainWindow::on_device_supportedDeviceOpened(QString devPath, QObject *driver)
 {
+#ifdef CORVANE_WITH_DBUS
     controlService->deviceOpened(devPath);
+#else
+    Q_UNUSED(devPath)
+#endif
     connectionView->deviceOpened(driver);
 }
 

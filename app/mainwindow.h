@@ -126,7 +126,9 @@ private:
     std::unique_ptr<ConnectionView> connectionView;
     std::unique_ptr<FanModes> fanModes;
     std::unique_ptr<LedPanel> ledPanel;
+#ifdef CORVANE_WITH_DBUS
     std::unique_ptr<ControlService> controlService;
+#endif
     QSharedPointer<QSharedMemory> sharedMemory;
     QButtonGroup *utilitiesButtonGroup;
     QThread *coprocessorThread;

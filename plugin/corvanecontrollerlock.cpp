@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#ifndef Q_OS_WIN
 #include <unistd.h>
+#endif
 
 CorvaneControllerLock::CorvaneControllerLock(const QString &devPath)
     : file(lockFilePath(devPath))
@@ -45,6 +47,11 @@ QString CorvaneControllerLock::lockFilePath(const QString &devPath)
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
         return QDir(runtime).filePath(QStringLiteral("corvane-%1.lock").arg(key));
+#ifdef Q_OS_WIN
+    // Windows gives each user a temporary folder of their own.
+    return QDir(QDir::tempPath()).filePath(QStringLiteral("corvane-%1.lock").arg(key));
+#else
     // The temporary folder is shared by all users, who each claim for themselves.
     return QDir(QDir::tempPath()).filePath(QStringLiteral("corvane-%1-%2.lock").arg(getuid()).arg(key));
+#endif
 }

@@ -10,7 +10,7 @@
  *
  * The claim is a lock file keyed by the device path (letter case ignored) in
  * $XDG_RUNTIME_DIR, or in the temporary folder with the user id in its name
- * when there is no runtime folder. The file names the holder's process id
+ * when there is no runtime folder (on Windows the user's own temporary folder). The file names the holder's process id
  * and program; a holder that died leaves a stale file, which the next claim
  * takes over.
  */
