@@ -2,6 +2,7 @@
 #include "corvanecontrollerlock.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -9,11 +10,30 @@
 #include <unistd.h>
 #endif
 
+namespace {
+
+// On Windows a holder keeps its lock file open without leave to delete it,
+// so a file that can be deleted has no living holder. QLockFile by itself
+// judges a claim there by the process id written in it, which Windows soon
+// gives to another process: a dead holder's claim could look alive for good.
+void removeUnheldClaim(const QString &lockFile)
+{
+#ifdef Q_OS_WIN
+    QFile::remove(lockFile);
+#else
+    Q_UNUSED(lockFile)
+#endif
+}
+
+} // namespace
+
 CorvaneControllerLock::CorvaneControllerLock(const QString &devPath)
-    : file(lockFilePath(devPath))
+    : path(lockFilePath(devPath))
+    , file(path)
 {
     // A controller stays open for hours: only a dead holder makes a claim
-    // stale, never its age. The holder's flock keeps a living claim safe.
+    // stale, never its age. The holder's flock (on Windows, its open file)
+    // keeps a living claim safe.
     file.setStaleLockTime(0);
 }
 
@@ -21,12 +41,15 @@ CorvaneControllerLock::~CorvaneControllerLock() = default;
 
 bool CorvaneControllerLock::tryLock()
 {
+    removeUnheldClaim(path);
     return file.tryLock(0);
 }
 
 QString CorvaneControllerLock::holder(const QString &devPath)
 {
-    QLockFile probe(lockFilePath(devPath));
+    const QString lockFile = lockFilePath(devPath);
+    removeUnheldClaim(lockFile);
+    QLockFile probe(lockFile);
     probe.setStaleLockTime(0);
     // Taking it is the one reliable test of a stale file; it is let go at once.
     if (probe.tryLock(0)) {

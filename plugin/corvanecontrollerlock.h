@@ -35,5 +35,6 @@ public:
     static QString lockFilePath(const QString &devPath);
 
 private:
+    QString path;
     QLockFile file;
 };

@@ -14,8 +14,10 @@ namespace TestSigning {
 
 enum class Key { Test, Other };
 
+#ifndef Q_OS_WIN
 /// Runs openssl with @p arguments; true on exit code 0. Output goes to @p output.
 bool runOpenssl(const QStringList& arguments, QByteArray* output = nullptr);
+#endif
 
 /// SHA-256/DSA signature (DER) of the file at @p dataPath into @p signaturePath.
 bool signFile(const QString& dataPath, const QString& signaturePath, Key key = Key::Test);

@@ -116,7 +116,8 @@ QString TestSimConfig::runProbe(const QProcessEnvironment &environment, const QS
         return QStringLiteral("probe failed: ") + probe.errorString();
     if (errors)
         *errors = QString::fromLocal8Bit(probe.readAllStandardError());
-    return QString::fromLatin1(probe.readAllStandardOutput());
+    // A Windows child ends its lines as that platform's text files do.
+    return QString::fromLatin1(probe.readAllStandardOutput()).replace(QLatin1String("\r\n"), QLatin1String("\n"));
 }
 
 void TestSimConfig::environmentDevices_data()
