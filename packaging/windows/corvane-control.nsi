@@ -2,7 +2,9 @@
 ; The per-user installer of the program's folder: no administrator rights,
 ; a Start-menu entry and an uninstaller. Made by the corvane-package target:
 ;   makensis -DVERSION=<version> -DSOURCE=<program folder> -DOUTFILE=<exe> corvane-control.nsi
-Unicode true
+; A 64-bit installer for the 64-bit program (it also runs where only 64-bit
+; Windows programs can, such as a 64-bit-only wine).
+Target amd64-unicode
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
 
