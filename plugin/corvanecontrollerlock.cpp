@@ -8,18 +8,18 @@
 #include <unistd.h>
 
 CorvaneControllerLock::CorvaneControllerLock(const QString &devPath)
-    : file(lockFilePath(devPath))
+    : m_file(lockFilePath(devPath))
 {
     // A controller stays open for hours: only a dead holder makes a claim
     // stale, never its age. The holder's flock keeps a living claim safe.
-    file.setStaleLockTime(0);
+    m_file.setStaleLockTime(0);
 }
 
 CorvaneControllerLock::~CorvaneControllerLock() = default;
 
 bool CorvaneControllerLock::tryLock()
 {
-    return file.tryLock(0);
+    return m_file.tryLock(0);
 }
 
 QString CorvaneControllerLock::holder(const QString &devPath)

@@ -35,5 +35,5 @@ public:
     static QString lockFilePath(const QString &devPath);
 
 private:
-    QLockFile file;
+    QLockFile m_file;
 };

@@ -26,15 +26,15 @@ void CorvaneDeviceNotificationWidget::handleDeviceEvent(const QString &subsystem
 void CorvaneDeviceNotificationWidget::registerDeviceNotification()
 {
     // A second registration replaces the first, so events never arrive twice.
-    delete notificationHandle;
-    notificationHandle = CorvaneHotplugMonitor::create(this);
-    if (notificationHandle)
-        connect(notificationHandle, &CorvaneHotplugMonitor::deviceEvent, this,
+    delete m_notificationHandle;
+    m_notificationHandle = CorvaneHotplugMonitor::create(this);
+    if (m_notificationHandle)
+        connect(m_notificationHandle, &CorvaneHotplugMonitor::deviceEvent, this,
                 &CorvaneDeviceNotificationWidget::handleDeviceEvent);
 }
 
 void CorvaneDeviceNotificationWidget::unregisterDeviceNotification()
 {
-    delete notificationHandle;
-    notificationHandle = nullptr;
+    delete m_notificationHandle;
+    m_notificationHandle = nullptr;
 }

@@ -30,5 +30,5 @@ public Q_SLOTS:
     void unregisterDeviceNotification();
 
 private:
-    CorvaneHotplugMonitor *notificationHandle = nullptr;
+    CorvaneHotplugMonitor *m_notificationHandle = nullptr;
 };
