@@ -44,72 +44,74 @@ constexpr int MonitorShowIntervalMs = 1000;
 
 MainWindow::MainWindow(QSharedPointer<QSharedMemory> sharedMemory, QWidget *parent)
     : QMainWindow(parent),
-      ui(new Ui::MainWindow),
-      buttonGroupSolidLED(new QButtonGroup(this)),
-      buttonGroupBreathLED(new QButtonGroup(this)),
-      autoFanSpeedTimer(new QTimer(this)),
-      monitorShowTimer(new QTimer(this)),
-      sharedMemory(std::move(sharedMemory)),
-      utilitiesButtonGroup(new QButtonGroup(this)),
-      coprocessorThread(new QThread(this)),
-      coprocessor(new MainWindowCoProcessor)
+      m_ui(new Ui::MainWindow),
+      m_buttonGroupSolidLED(new QButtonGroup(this)),
+      m_buttonGroupBreathLED(new QButtonGroup(this)),
+      m_autoFanSpeedTimer(new QTimer(this)),
+      m_monitorShowTimer(new QTimer(this)),
+      m_sharedMemory(std::move(sharedMemory)),
+      m_utilitiesButtonGroup(new QButtonGroup(this)),
+      m_coprocessorThread(new QThread(this)),
+      m_coprocessor(new MainWindowCoProcessor)
 {
-    coprocessor->setObjectName(QStringLiteral("coprocessor"));
-    coprocessor->moveToThread(coprocessorThread);
+    m_coprocessor->setObjectName(QStringLiteral("coprocessor"));
+    m_coprocessor->moveToThread(m_coprocessorThread);
     nameTimersAndGroups();
     bindPlugin();
     createTrayIcon();
     // Connects the slots by name: every sender must be named and parented by now.
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     createPanels();
     publishOnSessionBus();
-    ui->labelVersion->setText(QStringLiteral("version " CORVANE_VERSION));
+    m_ui->labelVersion->setText(QStringLiteral("version " CORVANE_VERSION));
     setUpTrayMenu();
     applyUserSettings();
     startConfigurationLoad();
-    trayIcon->show();
+    m_trayIcon->show();
     buildUtilitiesPanel();
-    monitorShowTimer->start();
+    m_monitorShowTimer->start();
 }
 
 MainWindow::~MainWindow()
 {
     stopConfigurationThread();
-    delete coprocessor;
+    delete m_coprocessor;
     // The manager goes first: it may still refer to the widget it listens to.
-    delete device;
-    delete notificationWidget;
-    delete ui;
-    sharedMemory.reset();
+    delete m_device;
+    delete m_notificationWidget;
+    delete m_ui;
+    m_sharedMemory.reset();
 }
 
 void MainWindow::nameTimersAndGroups()
 {
-    buttonGroupSolidLED->setObjectName(QStringLiteral("buttonGroupSolidLED"));
-    buttonGroupBreathLED->setObjectName(QStringLiteral("buttonGroupBreathLED"));
-    utilitiesButtonGroup->setObjectName(QStringLiteral("utilitiesButtonGroup"));
-    autoFanSpeedTimer->setObjectName(QStringLiteral("autoFanSpeedTimer"));
-    autoFanSpeedTimer->setInterval(AutoFanSpeedIntervalMs);
-    monitorShowTimer->setObjectName(QStringLiteral("monitorShowTimer"));
-    monitorShowTimer->setInterval(MonitorShowIntervalMs);
+    m_buttonGroupSolidLED->setObjectName(QStringLiteral("buttonGroupSolidLED"));
+    m_buttonGroupBreathLED->setObjectName(QStringLiteral("buttonGroupBreathLED"));
+    m_utilitiesButtonGroup->setObjectName(QStringLiteral("utilitiesButtonGroup"));
+    m_autoFanSpeedTimer->setObjectName(QStringLiteral("autoFanSpeedTimer"));
+    m_autoFanSpeedTimer->setInterval(AutoFanSpeedIntervalMs);
+    m_monitorShowTimer->setObjectName(QStringLiteral("monitorShowTimer"));
+    m_monitorShowTimer->setInterval(MonitorShowIntervalMs);
 }
 
 // All calls are queued, so they run in this order once the event loop turns,
 // ahead of the configuration result that later asks the manager to connect.
 void MainWindow::bindPlugin()
 {
-    device = QGenericPluginFactory::create(QLatin1String(Names::FactoryKey::DeviceManager), QString());
-    notificationWidget = QGenericPluginFactory::create(QLatin1String(Names::FactoryKey::NotificationWidget), QString());
-    if (!device || !notificationWidget) {
+    m_device = QGenericPluginFactory::create(QLatin1String(Names::FactoryKey::DeviceManager), QString());
+    m_notificationWidget =
+        QGenericPluginFactory::create(QLatin1String(Names::FactoryKey::NotificationWidget), QString());
+    if (!m_device || !m_notificationWidget) {
         warnPluginMissing();
         return;
     }
-    QMetaObject::invokeMethod(notificationWidget, Names::NotificationWidget::RegisterDeviceNotification.name(), Qt::QueuedConnection);
-    device->setParent(this);
-    device->setObjectName(QStringLiteral("device"));
-    QMetaObject::invokeMethod(device, Names::DeviceManager::SetMonitorWidget.name(), Qt::QueuedConnection,
-                              Q_ARG(QObject *, notificationWidget));
-    QMetaObject::invokeMethod(device, Names::DeviceManager::AddSupportedDeviceID.name(), Qt::QueuedConnection,
+    QMetaObject::invokeMethod(m_notificationWidget, Names::NotificationWidget::RegisterDeviceNotification.name(),
+                              Qt::QueuedConnection);
+    m_device->setParent(this);
+    m_device->setObjectName(QStringLiteral("device"));
+    QMetaObject::invokeMethod(m_device, Names::DeviceManager::SetMonitorWidget.name(), Qt::QueuedConnection,
+                              Q_ARG(QObject *, m_notificationWidget));
+    QMetaObject::invokeMethod(m_device, Names::DeviceManager::AddSupportedDeviceID.name(), Qt::QueuedConnection,
                               Q_ARG(quint16, SupportedVendorId), Q_ARG(quint16, SupportedProductId));
 }
 
@@ -123,23 +125,23 @@ void MainWindow::warnPluginMissing()
 
 void MainWindow::createTrayIcon()
 {
-    trayIcon = new QSystemTrayIcon(this);
-    trayIcon->setObjectName(QStringLiteral("trayIcon"));
-    trayIcon->setIcon(QIcon(QStringLiteral(":/res/logo.png")));
-    trayMenu = new QMenu(this);
+    m_trayIcon = new QSystemTrayIcon(this);
+    m_trayIcon->setObjectName(QStringLiteral("trayIcon"));
+    m_trayIcon->setIcon(QIcon(QStringLiteral(":/res/logo.png")));
+    m_trayMenu = new QMenu(this);
 }
 
 // The panels take over the form's controls; the fan modes and the LED panel
 // follow whichever controller the connection view holds.
 void MainWindow::createPanels()
 {
-    connectionView = std::make_unique<ConnectionView>(ui);
-    fanModes = std::make_unique<FanModes>(ui, autoFanSpeedTimer.data());
-    ledPanel = std::make_unique<LedPanel>(ui, buttonGroupSolidLED, buttonGroupBreathLED);
-    connect(connectionView.get(), &ConnectionView::connected, fanModes.get(), &FanModes::attach);
-    connect(connectionView.get(), &ConnectionView::connected, ledPanel.get(), &LedPanel::attach);
-    connect(connectionView.get(), &ConnectionView::disconnected, fanModes.get(), &FanModes::detach);
-    connect(connectionView.get(), &ConnectionView::disconnected, ledPanel.get(), &LedPanel::detach);
+    m_connectionView = std::make_unique<ConnectionView>(m_ui);
+    m_fanModes = std::make_unique<FanModes>(m_ui, m_autoFanSpeedTimer.data());
+    m_ledPanel = std::make_unique<LedPanel>(m_ui, m_buttonGroupSolidLED, m_buttonGroupBreathLED);
+    connect(m_connectionView.get(), &ConnectionView::connected, m_fanModes.get(), &FanModes::attach);
+    connect(m_connectionView.get(), &ConnectionView::connected, m_ledPanel.get(), &LedPanel::attach);
+    connect(m_connectionView.get(), &ConnectionView::disconnected, m_fanModes.get(), &FanModes::detach);
+    connect(m_connectionView.get(), &ConnectionView::disconnected, m_ledPanel.get(), &LedPanel::detach);
 }
 
 // The same panel operations for scripts (corvane-ctl) over the session bus;
@@ -148,9 +150,9 @@ void MainWindow::createPanels()
 void MainWindow::publishOnSessionBus()
 {
 #ifdef CORVANE_WITH_DBUS
-    controlService = std::make_unique<ControlService>(*connectionView, *fanModes, *ledPanel, *ui);
-    connect(controlService.get(), &ControlService::showRequested, this, &MainWindow::bringForward);
-    controlService->registerOnSessionBus();
+    m_controlService = std::make_unique<ControlService>(*m_connectionView, *m_fanModes, *m_ledPanel, *m_ui);
+    connect(m_controlService.get(), &ControlService::showRequested, this, &MainWindow::bringForward);
+    m_controlService->registerOnSessionBus();
 #endif
 }
 
@@ -161,45 +163,45 @@ void MainWindow::bringForward()
     showNormal();
     raise();
     activateWindow();
-    if (sharedMemory)
-        InstanceMarker::takeShowRequest(*sharedMemory);
+    if (m_sharedMemory)
+        InstanceMarker::takeShowRequest(*m_sharedMemory);
 }
 
 void MainWindow::setUpTrayMenu()
 {
-    ui->actionAutoStartUp->setCheckable(true);
-    ui->actionAutoStartUp->setChecked(isAutoStartEnabled());
-    trayMenu->addAction(ui->actionAutoStartUp);
-    trayMenu->addSeparator();
-    trayMenu->addAction(ui->actionExit);
-    trayIcon->setContextMenu(trayMenu);
-    connect(ui->actionExit, SIGNAL(triggered()), qApp, SLOT(quit()));
+    m_ui->actionAutoStartUp->setCheckable(true);
+    m_ui->actionAutoStartUp->setChecked(isAutoStartEnabled());
+    m_trayMenu->addAction(m_ui->actionAutoStartUp);
+    m_trayMenu->addSeparator();
+    m_trayMenu->addAction(m_ui->actionExit);
+    m_trayIcon->setContextMenu(m_trayMenu);
+    connect(m_ui->actionExit, SIGNAL(triggered()), qApp, SLOT(quit()));
     // Exit, or a signal that ends the session, may come while the window is on screen.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::saveChangeBoost);
-    connect(ui->actionAutoStartUp, SIGNAL(triggered(bool)), this, SLOT(enableAutoStart(bool)));
+    connect(m_ui->actionAutoStartUp, SIGNAL(triggered(bool)), this, SLOT(enableAutoStart(bool)));
 }
 
 void MainWindow::applyUserSettings()
 {
     const auto settings = UserSettings::open();
     if (!settings->value(QLatin1String(UserSettings::ShowCpuLoadingKey), false).toBool())
-        ui->labelCPU->hide();
-    fanModes->setBoost(settings->value(QLatin1String(UserSettings::ChangeBoostKey), true).toBool());
+        m_ui->labelCPU->hide();
+    m_fanModes->setBoost(settings->value(QLatin1String(UserSettings::ChangeBoostKey), true).toBool());
 }
 
 // The co-processor lives in the worker thread, so the automatic connection
 // delivers its result queued, on the GUI thread.
 void MainWindow::startConfigurationLoad()
 {
-    coprocessorThread->start(QThread::InheritPriority);
-    connect(coprocessor, SIGNAL(initGlobalConfig(QVariant, bool)), this,
+    m_coprocessorThread->start(QThread::InheritPriority);
+    connect(m_coprocessor, SIGNAL(initGlobalConfig(QVariant, bool)), this,
             SLOT(on_coprocessor_initGlobalConfig(QVariant, bool)));
-    QMetaObject::invokeMethod(coprocessor, "loadDeviceGlobalConfig", Qt::QueuedConnection);
+    QMetaObject::invokeMethod(m_coprocessor, "loadDeviceGlobalConfig", Qt::QueuedConnection);
 }
 
 void MainWindow::buildUtilitiesPanel()
 {
-    UtilitiesPanel(QCoreApplication::applicationDirPath()).build(ui->frameUtilities, utilitiesButtonGroup);
+    UtilitiesPanel(QCoreApplication::applicationDirPath()).build(m_ui->frameUtilities, m_utilitiesButtonGroup);
 }
 
 bool MainWindow::isAutoStartEnabled() const
@@ -216,8 +218,8 @@ bool MainWindow::enableAutoStart(bool enable)
 
 void MainWindow::stopConfigurationThread()
 {
-    coprocessorThread->quit();
-    coprocessorThread->wait();
+    m_coprocessorThread->quit();
+    m_coprocessorThread->wait();
 }
 
 void MainWindow::on_coprocessor_initGlobalConfig(QVariant conf, bool isVerified)
@@ -230,102 +232,103 @@ void MainWindow::on_coprocessor_initGlobalConfig(QVariant conf, bool isVerified)
         stopConfigurationThread();
         std::exit(-2);
     }
-    applyGlobalConfig(conf, fanModes->dutyProcessor(0), fanModes->dutyProcessor(1));
-    if (device && notificationWidget)
-        QMetaObject::invokeMethod(device, Names::DeviceManager::TryConnectSupportedDevice.name(), Qt::QueuedConnection);
+    applyGlobalConfig(conf, m_fanModes->dutyProcessor(0), m_fanModes->dutyProcessor(1));
+    if (m_device && m_notificationWidget)
+        QMetaObject::invokeMethod(m_device, Names::DeviceManager::TryConnectSupportedDevice.name(),
+                                  Qt::QueuedConnection);
 }
 
 void MainWindow::on_device_supportedDeviceOpened(QString devPath, QObject *driver)
 {
 #ifdef CORVANE_WITH_DBUS
-    controlService->deviceOpened(devPath);
+    m_controlService->deviceOpened(devPath);
 #else
     Q_UNUSED(devPath)
 #endif
-    connectionView->deviceOpened(driver);
+    m_connectionView->deviceOpened(driver);
 }
 
 void MainWindow::on_device_supportedDeviceClosed(QString devPath, QObject *driver)
 {
     Q_UNUSED(devPath)
-    connectionView->deviceClosed(driver);
+    m_connectionView->deviceClosed(driver);
 }
 
 void MainWindow::on_pushButtonSave_clicked()
 {
-    connectionView->save();
+    m_connectionView->save();
 }
 
 void MainWindow::on_horizontalSliderFanG1_valueChanged(int value)
 {
-    fanModes->setGroupLevel(FanModes::Group::G1, value);
+    m_fanModes->setGroupLevel(FanModes::Group::G1, value);
 }
 
 void MainWindow::on_horizontalSliderFanG2_valueChanged(int value)
 {
-    fanModes->setGroupLevel(FanModes::Group::G2, value);
+    m_fanModes->setGroupLevel(FanModes::Group::G2, value);
 }
 
 void MainWindow::on_pushButtonAutoFan_clicked(bool checked)
 {
     if (checked)
-        fanModes->setMode(FanModes::Mode::Auto);
+        m_fanModes->setMode(FanModes::Mode::Auto);
 }
 
 void MainWindow::on_pushButtonManFan_clicked(bool checked)
 {
     if (checked)
-        fanModes->setMode(FanModes::Mode::Manual);
+        m_fanModes->setMode(FanModes::Mode::Manual);
 }
 
 void MainWindow::on_pushButtonDustFan_clicked()
 {
-    fanModes->runDust();
+    m_fanModes->runDust();
 }
 
 void MainWindow::on_autoFanSpeedTimer_timeout()
 {
-    fanModes->stepCpuLoad();
+    m_fanModes->stepCpuLoad();
 }
 
 void MainWindow::on_checkBoxHibernateFan_clicked(bool checked)
 {
-    fanModes->setHibernate(checked);
+    m_fanModes->setHibernate(checked);
 }
 
 void MainWindow::on_checkBoxAutoStartFan_clicked(bool checked)
 {
-    fanModes->setAutoRun(checked);
+    m_fanModes->setAutoRun(checked);
 }
 
 void MainWindow::on_checkBoxHibernateLED_clicked(bool checked)
 {
-    ledPanel->setHibernate(checked);
+    m_ledPanel->setHibernate(checked);
 }
 
 void MainWindow::on_checkBoxAutoStartLED_clicked(bool checked)
 {
-    ledPanel->setAutoRun(checked);
+    m_ledPanel->setAutoRun(checked);
 }
 
 void MainWindow::on_horizontalSliderLEDPower_valueChanged(int value)
 {
-    ledPanel->setPower(value > 0);
+    m_ledPanel->setPower(value > 0);
 }
 
 void MainWindow::on_buttonGroupSolidLED_buttonClicked(int id)
 {
-    ledPanel->setSolidColour(id);
+    m_ledPanel->setSolidColour(id);
 }
 
 void MainWindow::on_buttonGroupBreathLED_buttonClicked(int id)
 {
-    ledPanel->setBreathingColour(id);
+    m_ledPanel->setBreathingColour(id);
 }
 
 void MainWindow::on_pushButtonLedCyc_clicked()
 {
-    ledPanel->setColourCycle();
+    m_ledPanel->setColourCycle();
 }
 
 void MainWindow::on_trayIcon_activated(QSystemTrayIcon::ActivationReason reason)
@@ -342,7 +345,7 @@ void MainWindow::on_monitorShowTimer_timeout()
 {
     if (!isMinimized() && !isHidden())
         return;
-    if (sharedMemory && InstanceMarker::takeShowRequest(*sharedMemory))
+    if (m_sharedMemory && InstanceMarker::takeShowRequest(*m_sharedMemory))
         showNormal();
 }
 
@@ -390,6 +393,6 @@ bool MainWindow::hidesToTray() const
 void MainWindow::saveChangeBoost() const
 {
     const auto settings = UserSettings::open();
-    settings->setValue(QLatin1String(UserSettings::ChangeBoostKey), ui->checkBoxChangeBoost->isChecked());
+    settings->setValue(QLatin1String(UserSettings::ChangeBoostKey), m_ui->checkBoxChangeBoost->isChecked());
     settings->sync();
 }

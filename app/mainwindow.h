@@ -114,23 +114,23 @@ private:
     friend class MainWindowTest;
     friend class MainWindowProbe;
 
-    QObject *device = nullptr;
-    QObject *notificationWidget = nullptr;
-    Ui::MainWindow *ui;
-    QButtonGroup *buttonGroupSolidLED;
-    QButtonGroup *buttonGroupBreathLED;
-    QSharedPointer<QTimer> autoFanSpeedTimer;
-    QSharedPointer<QTimer> monitorShowTimer;
-    QSystemTrayIcon *trayIcon = nullptr;
-    QMenu *trayMenu = nullptr;
-    std::unique_ptr<ConnectionView> connectionView;
-    std::unique_ptr<FanModes> fanModes;
-    std::unique_ptr<LedPanel> ledPanel;
+    QObject *m_device = nullptr;
+    QObject *m_notificationWidget = nullptr;
+    Ui::MainWindow *m_ui;
+    QButtonGroup *m_buttonGroupSolidLED;
+    QButtonGroup *m_buttonGroupBreathLED;
+    QSharedPointer<QTimer> m_autoFanSpeedTimer;
+    QSharedPointer<QTimer> m_monitorShowTimer;
+    QSystemTrayIcon *m_trayIcon = nullptr;
+    QMenu *m_trayMenu = nullptr;
+    std::unique_ptr<ConnectionView> m_connectionView;
+    std::unique_ptr<FanModes> m_fanModes;
+    std::unique_ptr<LedPanel> m_ledPanel;
 #ifdef CORVANE_WITH_DBUS
-    std::unique_ptr<ControlService> controlService;
+    std::unique_ptr<ControlService> m_controlService;
 #endif
-    QSharedPointer<QSharedMemory> sharedMemory;
-    QButtonGroup *utilitiesButtonGroup;
-    QThread *coprocessorThread;
-    MainWindowCoProcessor *coprocessor;
+    QSharedPointer<QSharedMemory> m_sharedMemory;
+    QButtonGroup *m_utilitiesButtonGroup;
+    QThread *m_coprocessorThread;
+    MainWindowCoProcessor *m_coprocessor;
 };

@@ -37,6 +37,8 @@ void MainWindowCoProcessor::loadDeviceGlobalConfig()
     const bool verified =
         readSmallerThan(QStringLiteral("cv2global.conf.sig"), maxSignatureSize, signature)
         && verifySignature(contents, signature);
+    // The worker checks once; what OpenSSL keeps for it must not outlive it.
+    releaseSignatureThreadState();
     // Bytes nobody vouched for never reach the decoder.
     emit initGlobalConfig(verified ? MsgPack::unpack(contents) : QVariant(), verified);
 }

@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <openssl/bio.h>
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 
@@ -113,4 +114,9 @@ bool verifySignature(const QByteArray& data, const QByteArray& signature)
     Verification verification;
     return verification.begin(readPublicKey()) && verification.update(data.constData(), data.size())
         && verification.finish(signature);
+}
+
+void releaseSignatureThreadState()
+{
+    OPENSSL_thread_stop();
 }

@@ -16,3 +16,12 @@ bool verifyFileSignature(const QString& dataFile, const QString& signatureFile);
 
 /** The same check on contents already in memory, without size limits. */
 bool verifySignature(const QByteArray& data, const QByteArray& signature);
+
+/**
+ * Frees what OpenSSL keeps for the calling thread (its error queue among
+ * others). A worker thread calls it once its checks are done: OpenSSL would
+ * free it only in the thread's exit handler, which may run after wait() has
+ * returned and the process has begun to exit, when OpenSSL has already
+ * dropped that handler, and the memory is lost.
+ */
+void releaseSignatureThreadState();

@@ -13,30 +13,30 @@ constexpr double LongestWaitSeconds = 3600;
 class Parser
 {
 public:
-    Parser(QStringList words, QString *error) : words(std::move(words)), error(error) {}
+    Parser(QStringList words, QString *error) : m_words(std::move(words)), m_error(error) {}
 
     std::optional<CtlCommand> run()
     {
         if (!takeOptions())
             return std::nullopt;
-        if (help)
+        if (m_help)
             return CtlCommand{};
-        if (words.isEmpty())
+        if (m_words.isEmpty())
             return fail(QStringLiteral("no command given"));
-        const QString name = words.takeFirst();
+        const QString name = m_words.takeFirst();
         if (!parseCommand(name))
             return std::nullopt;
-        if (!words.isEmpty())
-            return fail(QStringLiteral("unexpected '%1' after %2").arg(words.first(), name));
-        if (command.json && !takesJson())
+        if (!m_words.isEmpty())
+            return fail(QStringLiteral("unexpected '%1' after %2").arg(m_words.first(), name));
+        if (m_command.json && !takesJson())
             return fail(QStringLiteral("--json goes with status, list and monitor only"));
-        return command;
+        return m_command;
     }
 
 private:
     std::nullopt_t fail(const QString &why)
     {
-        *error = why;
+        *m_error = why;
         return std::nullopt;
     }
 
@@ -44,20 +44,20 @@ private:
     bool takeOptions()
     {
         QStringList rest;
-        for (int i = 0; i < words.size(); ++i) {
-            const QString &word = words[i];
+        for (int i = 0; i < m_words.size(); ++i) {
+            const QString &word = m_words[i];
             if (word == QLatin1String("--json")) {
-                command.json = true;
+                m_command.json = true;
             } else if (word == QLatin1String("-h") || word == QLatin1String("--help")) {
-                help = true;
+                m_help = true;
             } else if (word == QLatin1String("--wait")) {
                 bool ok = false;
-                const double seconds = i + 1 < words.size() ? words[i + 1].toDouble(&ok) : 0;
+                const double seconds = i + 1 < m_words.size() ? m_words[i + 1].toDouble(&ok) : 0;
                 if (!ok || seconds < 0 || seconds > LongestWaitSeconds) {
-                    *error = QStringLiteral("--wait takes a number of seconds");
+                    *m_error = QStringLiteral("--wait takes a number of seconds");
                     return false;
                 }
-                command.waitMs = int(seconds * 1000);
+                m_command.waitMs = int(seconds * 1000);
                 ++i;
             } else if (word.startsWith(QLatin1String("--"))) {
                 return reject(QStringLiteral("unknown option %1").arg(word));
@@ -65,7 +65,7 @@ private:
                 rest << word;
             }
         }
-        words = rest;
+        m_words = rest;
         return true;
     }
 
@@ -78,7 +78,7 @@ private:
         };
         for (const auto &entry : plain) {
             if (name == entry.first) {
-                command.kind = entry.second;
+                m_command.kind = entry.second;
                 return true;
             }
         }
@@ -89,7 +89,7 @@ private:
         if (name == QLatin1String("led"))
             return parseLed();
         if (name == QLatin1String("autorun") || name == QLatin1String("hibernate")) {
-            command.kind = name == QLatin1String("autorun") ? Kind::AutoRun : Kind::Hibernate;
+            m_command.kind = name == QLatin1String("autorun") ? Kind::AutoRun : Kind::Hibernate;
             return parseTargetSwitch(name);
         }
         return reject(QStringLiteral("unknown command '%1'").arg(name));
@@ -98,39 +98,39 @@ private:
     // The first complaint is the one worth telling.
     bool reject(const QString &why)
     {
-        if (error->isEmpty())
-            *error = why;
+        if (m_error->isEmpty())
+            *m_error = why;
         return false;
     }
 
     QString next(const char *what)
     {
-        if (words.isEmpty()) {
+        if (m_words.isEmpty()) {
             reject(QStringLiteral("missing %1").arg(QLatin1String(what)));
             return QString();
         }
-        return words.takeFirst();
+        return m_words.takeFirst();
     }
 
     bool parseFan()
     {
-        command.kind = Kind::Fan;
-        command.target = next("group (G1 or G2)").toUpper();
-        if (command.target != QLatin1String("G1") && command.target != QLatin1String("G2"))
+        m_command.kind = Kind::Fan;
+        m_command.target = next("group (G1 or G2)").toUpper();
+        if (m_command.target != QLatin1String("G1") && m_command.target != QLatin1String("G2"))
             return reject(QStringLiteral("the group is G1 or G2"));
         const QString level = next("level");
         bool ok = false;
-        command.number = level.toInt(&ok);
-        if (!ok || command.number < 0)
+        m_command.number = level.toInt(&ok);
+        if (!ok || m_command.number < 0)
             return reject(QStringLiteral("the level is a whole number from 0"));
         return true;
     }
 
     bool parseMode()
     {
-        command.kind = Kind::Mode;
-        command.text = next("mode (manual or auto)");
-        if (command.text != QLatin1String("manual") && command.text != QLatin1String("auto"))
+        m_command.kind = Kind::Mode;
+        m_command.text = next("mode (manual or auto)");
+        if (m_command.text != QLatin1String("manual") && m_command.text != QLatin1String("auto"))
             return reject(QStringLiteral("the mode is manual or auto"));
         return true;
     }
@@ -139,28 +139,28 @@ private:
     {
         const QString what = next("LED command");
         if (what == QLatin1String("on") || what == QLatin1String("off")) {
-            command.kind = Kind::LedPower;
-            command.on = what == QLatin1String("on");
+            m_command.kind = Kind::LedPower;
+            m_command.on = what == QLatin1String("on");
             return true;
         }
         if (what == QLatin1String("cycle")) {
-            command.kind = Kind::LedCycle;
+            m_command.kind = Kind::LedCycle;
             return true;
         }
         if (what == QLatin1String("solid") || what == QLatin1String("breathe")) {
-            command.kind = what == QLatin1String("solid") ? Kind::LedSolid : Kind::LedBreathe;
+            m_command.kind = what == QLatin1String("solid") ? Kind::LedSolid : Kind::LedBreathe;
             const QString colour = next("colour (0 to 13)");
             bool ok = false;
-            command.number = colour.toInt(&ok);
-            if (!ok || command.number < 0 || command.number >= ColourCount)
+            m_command.number = colour.toInt(&ok);
+            if (!ok || m_command.number < 0 || m_command.number >= ColourCount)
                 return reject(QStringLiteral("the colour is a number from 0 to 13"));
             return true;
         }
         if (what == QLatin1String("upload")) {
-            command.kind = Kind::LedUpload;
+            m_command.kind = Kind::LedUpload;
             const QString file = next("LED law file");
             // The panel runs in a folder of its own.
-            command.text = file.isEmpty() ? file : QDir::current().absoluteFilePath(file);
+            m_command.text = file.isEmpty() ? file : QDir::current().absoluteFilePath(file);
             return !file.isEmpty() || reject(QStringLiteral("missing LED law file"));
         }
         return reject(QStringLiteral("led takes on, off, solid N, breathe N, cycle or upload FILE"));
@@ -168,25 +168,25 @@ private:
 
     bool parseTargetSwitch(const QString &name)
     {
-        command.target = next("fan or led");
-        if (command.target != QLatin1String("fan") && command.target != QLatin1String("led"))
+        m_command.target = next("fan or led");
+        if (m_command.target != QLatin1String("fan") && m_command.target != QLatin1String("led"))
             return reject(QStringLiteral("%1 takes fan or led").arg(name));
         const QString state = next("on or off");
         if (state != QLatin1String("on") && state != QLatin1String("off"))
-            return reject(QStringLiteral("%1 %2 takes on or off").arg(name, command.target));
-        command.on = state == QLatin1String("on");
+            return reject(QStringLiteral("%1 %2 takes on or off").arg(name, m_command.target));
+        m_command.on = state == QLatin1String("on");
         return true;
     }
 
     bool takesJson() const
     {
-        return command.kind == Kind::Status || command.kind == Kind::List || command.kind == Kind::Monitor;
+        return m_command.kind == Kind::Status || m_command.kind == Kind::List || m_command.kind == Kind::Monitor;
     }
 
-    QStringList words;
-    QString *error;
-    CtlCommand command;
-    bool help = false;
+    QStringList m_words;
+    QString *m_error;
+    CtlCommand m_command;
+    bool m_help = false;
 };
 
 } // namespace

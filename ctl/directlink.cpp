@@ -76,22 +76,22 @@ DirectLink::~DirectLink()
 
 CtlOutcome DirectLink::loadPlugin()
 {
-    manager.reset(QGenericPluginFactory::create(QLatin1String(Names::FactoryKey::DeviceManager), QString()));
-    if (!manager) {
+    m_manager.reset(QGenericPluginFactory::create(QLatin1String(Names::FactoryKey::DeviceManager), QString()));
+    if (!m_manager) {
         return CtlOutcome::failed(CtlOutcome::DeviceFailed,
                                   QStringLiteral("the device plug-in is missing from %1/generic")
                                       .arg(QCoreApplication::applicationDirPath()));
     }
-    connect(manager.get(), Manager::SupportedDeviceOpened.signal(), this, SLOT(onOpened(QString, QObject *)));
-    QMetaObject::invokeMethod(manager.get(), Manager::AddSupportedDeviceID.name(), Qt::DirectConnection,
+    connect(m_manager.get(), Manager::SupportedDeviceOpened.signal(), this, SLOT(onOpened(QString, QObject *)));
+    QMetaObject::invokeMethod(m_manager.get(), Manager::AddSupportedDeviceID.name(), Qt::DirectConnection,
                               Q_ARG(quint16, SupportedVendorId), Q_ARG(quint16, SupportedProductId));
     return CtlOutcome::done();
 }
 
 void DirectLink::onOpened(const QString &devPath, QObject *driver)
 {
-    path = devPath;
-    this->driver = driver;
+    m_path = devPath;
+    m_driver = driver;
     // The driver polls once a second; each poll may bring new values.
     connect(driver, Driver::DevicePowerChanged.signal(), this, SIGNAL(changed()));
 }
@@ -105,11 +105,11 @@ CtlOutcome DirectLink::open(int waitMs)
     clock.start();
     QString toldHolder;
     for (;;) {
-        QMetaObject::invokeMethod(manager.get(), Manager::TryConnectSupportedDevice.name(), Qt::DirectConnection);
-        if (driver)
+        QMetaObject::invokeMethod(m_manager.get(), Manager::TryConnectSupportedDevice.name(), Qt::DirectConnection);
+        if (m_driver)
             return CtlOutcome::done();
         QStringList paths;
-        QMetaObject::invokeMethod(manager.get(), Manager::SupportedDevicePaths.name(), Qt::DirectConnection,
+        QMetaObject::invokeMethod(m_manager.get(), Manager::SupportedDevicePaths.name(), Qt::DirectConnection,
                                   Q_RETURN_ARG(QStringList, paths));
         QString holder;
         const CtlOutcome why = whyNotOpened(paths, &holder);
@@ -128,8 +128,8 @@ CtlOutcome DirectLink::whyNotOpened(const QStringList &paths, QString *holder)
     if (paths.isEmpty())
         return CtlOutcome::failed(CtlOutcome::NoController, QStringLiteral("no controller is plugged in"));
     for (const QString &candidate : paths) {
-        QMetaObject::invokeMethod(manager.get(), Manager::DeviceHolder.name(), Qt::DirectConnection, Q_RETURN_ARG(QString, *holder),
-                                  Q_ARG(QString, candidate));
+        QMetaObject::invokeMethod(m_manager.get(), Manager::DeviceHolder.name(), Qt::DirectConnection,
+                                  Q_RETURN_ARG(QString, *holder), Q_ARG(QString, candidate));
         if (!holder->isEmpty()) {
             return CtlOutcome::failed(CtlOutcome::InUse,
                                       QStringLiteral("the controller at %1 is in use by %2").arg(candidate, *holder));
@@ -141,15 +141,17 @@ CtlOutcome DirectLink::whyNotOpened(const QStringList &paths, QString *holder)
 
 bool DirectLink::tryOpen(const QString &devPath)
 {
-    QMetaObject::invokeMethod(manager.get(), Manager::ConnectDeviceByPath.name(), Qt::DirectConnection, Q_ARG(QString, devPath));
-    return driver;
+    QMetaObject::invokeMethod(m_manager.get(), Manager::ConnectDeviceByPath.name(), Qt::DirectConnection,
+                              Q_ARG(QString, devPath));
+    return m_driver;
 }
 
 void DirectLink::close()
 {
-    if (manager && driver)
-        QMetaObject::invokeMethod(manager.get(), Manager::DisconnectDeviceByPath.name(), Qt::DirectConnection, Q_ARG(QString, path));
-    driver = nullptr;
+    if (m_manager && m_driver)
+        QMetaObject::invokeMethod(m_manager.get(), Manager::DisconnectDeviceByPath.name(), Qt::DirectConnection,
+                                  Q_ARG(QString, m_path));
+    m_driver = nullptr;
 }
 
 // A controller that another process has open is not waited for: it is
@@ -160,19 +162,19 @@ CtlOutcome DirectLink::list(QList<QJsonObject> *controllers)
     if (!loaded.ok())
         return loaded;
     QStringList paths;
-    QMetaObject::invokeMethod(manager.get(), Manager::SupportedDevicePaths.name(), Qt::DirectConnection,
+    QMetaObject::invokeMethod(m_manager.get(), Manager::SupportedDevicePaths.name(), Qt::DirectConnection,
                               Q_RETURN_ARG(QStringList, paths));
     for (const QString &candidate : qAsConst(paths)) {
         QJsonObject entry{{QStringLiteral("path"), candidate}, {QStringLiteral("protocol"), QJsonValue()},
                           {QStringLiteral("firmware"), QJsonValue()}, {QStringLiteral("held_by"), QJsonValue()}};
         if (tryOpen(candidate)) {
-            const DeviceIdentity identity = DeviceIdentity::fromDriver(*driver);
+            const DeviceIdentity identity = DeviceIdentity::fromDriver(*m_driver);
             entry[QStringLiteral("protocol")] = identity.protocol;
             entry[QStringLiteral("firmware")] = identity.firmwareText();
             close();
         } else {
             QString holder;
-            QMetaObject::invokeMethod(manager.get(), Manager::DeviceHolder.name(), Qt::DirectConnection,
+            QMetaObject::invokeMethod(m_manager.get(), Manager::DeviceHolder.name(), Qt::DirectConnection,
                                       Q_RETURN_ARG(QString, holder), Q_ARG(QString, candidate));
             if (!holder.isEmpty())
                 entry[QStringLiteral("held_by")] = holder;
@@ -186,25 +188,25 @@ CtlOutcome DirectLink::status(ControllerStatus *status)
 {
     *status = ControllerStatus();
     status->source = QStringLiteral("direct");
-    if (!driver)
+    if (!m_driver)
         return CtlOutcome::done();
-    const DeviceIdentity identity = DeviceIdentity::fromDriver(*driver);
+    const DeviceIdentity identity = DeviceIdentity::fromDriver(*m_driver);
     status->connected = true;
-    status->path = path;
+    status->path = m_path;
     status->protocol = identity.protocol;
     status->model = identity.modelText();
     status->firmware = identity.firmwareText();
     status->serial = identity.serialText();
-    status->adapterVolts = driver->property(Driver::PowerAdapter).toDouble();
+    status->adapterVolts = m_driver->property(Driver::PowerAdapter).toDouble();
     for (int i = 0; i < int(status->fans.size()); ++i) {
-        status->fans[i].duty = driver->property(Driver::fanDutyProperty(i)).toInt();
-        status->fans[i].rpm = intProperty(*driver, Driver::fanRpmProperty(i));
+        status->fans[i].duty = m_driver->property(Driver::fanDutyProperty(i)).toInt();
+        status->fans[i].rpm = intProperty(*m_driver, Driver::fanRpmProperty(i));
     }
-    status->ledPower = flagProperty(*driver, Driver::LedPower);
-    status->fanAutoRun = flagProperty(*driver, Driver::FanAutoRun);
-    status->ledAutoRun = flagProperty(*driver, Driver::LedAutoRun);
-    status->fanHibernate = flagProperty(*driver, Driver::FanShutdownOnDisconnect);
-    status->ledHibernate = flagProperty(*driver, Driver::LedShutdownOnDisconnect);
+    status->ledPower = flagProperty(*m_driver, Driver::LedPower);
+    status->fanAutoRun = flagProperty(*m_driver, Driver::FanAutoRun);
+    status->ledAutoRun = flagProperty(*m_driver, Driver::LedAutoRun);
+    status->fanHibernate = flagProperty(*m_driver, Driver::FanShutdownOnDisconnect);
+    status->ledHibernate = flagProperty(*m_driver, Driver::LedShutdownOnDisconnect);
     return CtlOutcome::done();
 }
 
@@ -219,7 +221,7 @@ CtlOutcome DirectLink::setGroupLevel(const QString &group, int level)
     }
     std::array<FanDutyProcessor, 2> processors;
     applyGlobalConfig(*config, processors[0], processors[1]);
-    FanDutyProcessor &processor = processors[DeviceIdentity::fromDriver(*driver).usesFirstDutyTables() ? 0 : 1];
+    FanDutyProcessor &processor = processors[DeviceIdentity::fromDriver(*m_driver).usesFirstDutyTables() ? 0 : 1];
     const int firstFan = group == QLatin1String("G1") ? 0 : 2;
     const int top = processor.maxLevel(firstFan);
     if (level > top) {
@@ -228,7 +230,7 @@ CtlOutcome DirectLink::setGroupLevel(const QString &group, int level)
     }
     const bool boost =
         UserSettings::open()->value(QLatin1String(UserSettings::ChangeBoostKey), true).toBool();
-    processor.setDevice(driver);
+    processor.setDevice(m_driver);
     processor.scheduleGroupLevel(firstFan, level, boost ? processor.maxLevel(0) : -1);
     while (processor.hasPendingCommands())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -268,9 +270,9 @@ QString DirectLink::monitorNote() const
 
 CtlOutcome DirectLink::callDriver(const char *slot, QGenericArgument argument)
 {
-    if (!driver)
+    if (!m_driver)
         return CtlOutcome::failed(CtlOutcome::NoController, QStringLiteral("no controller is connected"));
-    if (!QMetaObject::invokeMethod(driver, slot, Qt::DirectConnection, argument)) {
+    if (!QMetaObject::invokeMethod(m_driver, slot, Qt::DirectConnection, argument)) {
         return CtlOutcome::failed(CtlOutcome::DeviceFailed,
                                   QStringLiteral("the device plug-in has no %1").arg(QLatin1String(slot)));
     }
@@ -317,7 +319,7 @@ CtlOutcome DirectLink::setAutoRun(const QString &target, bool on)
 
 CtlOutcome DirectLink::setHibernate(const QString &target, bool on)
 {
-    if (driver && !DeviceIdentity::fromDriver(*driver).canHibernate()) {
+    if (m_driver && !DeviceIdentity::fromDriver(*m_driver).canHibernate()) {
         return CtlOutcome::failed(CtlOutcome::DeviceFailed,
                                   QStringLiteral("this controller (fw-1.1) has no hibernate setting"));
     }

@@ -64,7 +64,7 @@ private:
     CtlOutcome callDriver(const char *slot, QGenericArgument argument = QGenericArgument());
     CtlOutcome panelOnly(const char *what) const;
 
-    std::unique_ptr<QObject> manager;
-    QPointer<QObject> driver;
-    QString path;
+    std::unique_ptr<QObject> m_manager;
+    QPointer<QObject> m_driver;
+    QString m_path;
 };

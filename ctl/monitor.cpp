@@ -16,10 +16,10 @@ constexpr int IntervalMs = 1000;
 } // namespace
 
 Monitor::Monitor(ControllerLink &link, bool json)
-    : link(link), json(json)
+    : m_link(link), m_json(json)
 {
-    everySecond.setInterval(IntervalMs);
-    connect(&everySecond, &QTimer::timeout, this, [this] { print(false); });
+    m_everySecond.setInterval(IntervalMs);
+    connect(&m_everySecond, &QTimer::timeout, this, [this] { print(false); });
     connect(&link, &ControllerLink::changed, this, [this] { print(true); });
 }
 
@@ -29,11 +29,11 @@ void Monitor::run()
     QEventLoop loop;
     connect(&stop, &TerminationSignals::arrived, &loop, &QEventLoop::quit);
     stop.watch();
-    const QString note = link.monitorNote();
+    const QString note = m_link.monitorNote();
     if (!note.isEmpty())
         std::fprintf(stderr, "corvane-ctl: %s\n", qPrintable(note));
     print(false);
-    everySecond.start();
+    m_everySecond.start();
     loop.exec();
 }
 
@@ -41,13 +41,13 @@ void Monitor::print(bool onlyIfChanged)
 {
     // A failed read is a status too: not connected.
     ControllerStatus status;
-    link.status(&status);
-    if (onlyIfChanged && printedOnce && status == last)
+    m_link.status(&status);
+    if (onlyIfChanged && m_printedOnce && status == m_last)
         return;
-    const QByteArray line = json ? QJsonDocument(status.toJson()).toJson(QJsonDocument::Compact)
-                                 : status.toLine().toUtf8();
+    const QByteArray line = m_json ? QJsonDocument(status.toJson()).toJson(QJsonDocument::Compact)
+                                   : status.toLine().toUtf8();
     std::fprintf(stdout, "%s\n", line.constData());
     std::fflush(stdout);
-    last = status;
-    printedOnce = true;
+    m_last = status;
+    m_printedOnce = true;
 }

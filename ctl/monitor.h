@@ -26,9 +26,9 @@ public:
 private:
     void print(bool onlyIfChanged);
 
-    ControllerLink &link;
-    bool json;
-    QTimer everySecond;
-    ControllerStatus last;
-    bool printedOnce = false;
+    ControllerLink &m_link;
+    bool m_json;
+    QTimer m_everySecond;
+    ControllerStatus m_last;
+    bool m_printedOnce = false;
 };

@@ -72,12 +72,11 @@ std::unique_ptr<PanelLink> PanelLink::ifRunning()
 }
 
 PanelLink::PanelLink(const QDBusConnection &bus)
-    : bus(bus),
-      panel(std::make_unique<ComCorvaneControl1Interface>(Service, ObjectPath, bus))
+    : m_bus(bus),
+      m_panel(std::make_unique<ComCorvaneControl1Interface>(Service, ObjectPath, bus))
 {
-    this->bus.connect(Service, ObjectPath,
-                      QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"), this,
-                      SIGNAL(changed()));
+    m_bus.connect(Service, ObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                  QStringLiteral("PropertiesChanged"), this, SIGNAL(changed()));
 }
 
 PanelLink::~PanelLink() = default;
@@ -107,7 +106,7 @@ CtlOutcome PanelLink::status(ControllerStatus *status)
                                                        QStringLiteral("org.freedesktop.DBus.Properties"),
                                                        QStringLiteral("GetAll"));
     call << QString::fromLatin1(ControlBus::Interface);
-    const QDBusReply<QVariantMap> reply = bus.call(call);
+    const QDBusReply<QVariantMap> reply = m_bus.call(call);
     if (!reply.isValid())
         return outcomeOf(reply.error());
     readStatus(reply.value(), status);
@@ -116,60 +115,60 @@ CtlOutcome PanelLink::status(ControllerStatus *status)
 
 CtlOutcome PanelLink::setGroupLevel(const QString &group, int level)
 {
-    return ::outcomeOf(panel->SetGroupLevel(group, level));
+    return ::outcomeOf(m_panel->SetGroupLevel(group, level));
 }
 
 CtlOutcome PanelLink::setMode(const QString &mode)
 {
-    return ::outcomeOf(panel->SetMode(mode));
+    return ::outcomeOf(m_panel->SetMode(mode));
 }
 
 CtlOutcome PanelLink::dust()
 {
-    return ::outcomeOf(panel->Dust());
+    return ::outcomeOf(m_panel->Dust());
 }
 
 CtlOutcome PanelLink::setLedPower(bool on)
 {
-    return ::outcomeOf(panel->SetLedPower(on));
+    return ::outcomeOf(m_panel->SetLedPower(on));
 }
 
 CtlOutcome PanelLink::setSolidColour(int colour)
 {
-    return ::outcomeOf(panel->SetSolidColour(colour));
+    return ::outcomeOf(m_panel->SetSolidColour(colour));
 }
 
 CtlOutcome PanelLink::setBreathingColour(int colour)
 {
-    return ::outcomeOf(panel->SetBreathingColour(colour));
+    return ::outcomeOf(m_panel->SetBreathingColour(colour));
 }
 
 CtlOutcome PanelLink::setColourCycle()
 {
-    return ::outcomeOf(panel->SetColourCycle());
+    return ::outcomeOf(m_panel->SetColourCycle());
 }
 
 CtlOutcome PanelLink::uploadLedLaw(const QString &path)
 {
-    return ::outcomeOf(panel->UploadLedLaw(path));
+    return ::outcomeOf(m_panel->UploadLedLaw(path));
 }
 
 CtlOutcome PanelLink::setAutoRun(const QString &target, bool on)
 {
-    return ::outcomeOf(target == QLatin1String("fan") ? panel->SetFanAutoRun(on) : panel->SetLedAutoRun(on));
+    return ::outcomeOf(target == QLatin1String("fan") ? m_panel->SetFanAutoRun(on) : m_panel->SetLedAutoRun(on));
 }
 
 CtlOutcome PanelLink::setHibernate(const QString &target, bool on)
 {
-    return ::outcomeOf(target == QLatin1String("fan") ? panel->SetFanHibernate(on) : panel->SetLedHibernate(on));
+    return ::outcomeOf(target == QLatin1String("fan") ? m_panel->SetFanHibernate(on) : m_panel->SetLedHibernate(on));
 }
 
 CtlOutcome PanelLink::save()
 {
-    return ::outcomeOf(panel->Save());
+    return ::outcomeOf(m_panel->Save());
 }
 
 CtlOutcome PanelLink::showWindow()
 {
-    return ::outcomeOf(panel->ShowWindow());
+    return ::outcomeOf(m_panel->ShowWindow());
 }

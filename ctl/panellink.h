@@ -46,6 +46,6 @@ public:
 private:
     explicit PanelLink(const QDBusConnection &bus);
 
-    QDBusConnection bus;
-    std::unique_ptr<ComCorvaneControl1Interface> panel;
+    QDBusConnection m_bus;
+    std::unique_ptr<ComCorvaneControl1Interface> m_panel;
 };

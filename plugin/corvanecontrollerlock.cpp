@@ -28,21 +28,21 @@ void removeUnheldClaim(const QString &lockFile)
 } // namespace
 
 CorvaneControllerLock::CorvaneControllerLock(const QString &devPath)
-    : path(lockFilePath(devPath))
-    , file(path)
+    : m_path(lockFilePath(devPath))
+    , m_file(m_path)
 {
     // A controller stays open for hours: only a dead holder makes a claim
     // stale, never its age. The holder's flock (on Windows, its open file)
     // keeps a living claim safe.
-    file.setStaleLockTime(0);
+    m_file.setStaleLockTime(0);
 }
 
 CorvaneControllerLock::~CorvaneControllerLock() = default;
 
 bool CorvaneControllerLock::tryLock()
 {
-    removeUnheldClaim(path);
-    return file.tryLock(0);
+    removeUnheldClaim(m_path);
+    return m_file.tryLock(0);
 }
 
 QString CorvaneControllerLock::holder(const QString &devPath)

@@ -35,6 +35,6 @@ public:
     static QString lockFilePath(const QString &devPath);
 
 private:
-    QString path;
-    QLockFile file;
+    QString m_path;
+    QLockFile m_file;
 };

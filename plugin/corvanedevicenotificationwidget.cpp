@@ -26,22 +26,22 @@ void CorvaneDeviceNotificationWidget::handleDeviceEvent(const QString &subsystem
 void CorvaneDeviceNotificationWidget::registerDeviceNotification()
 {
     // A second registration replaces the first, so events never arrive twice.
-    delete notificationHandle;
-    notificationHandle = CorvaneHotplugMonitor::create(this);
-    if (notificationHandle)
-        connect(notificationHandle, &CorvaneHotplugMonitor::deviceEvent, this,
+    delete m_notificationHandle;
+    m_notificationHandle = CorvaneHotplugMonitor::create(this);
+    if (m_notificationHandle)
+        connect(m_notificationHandle, &CorvaneHotplugMonitor::deviceEvent, this,
                 &CorvaneDeviceNotificationWidget::handleDeviceEvent);
 }
 
 void CorvaneDeviceNotificationWidget::unregisterDeviceNotification()
 {
-    delete notificationHandle;
-    notificationHandle = nullptr;
+    delete m_notificationHandle;
+    m_notificationHandle = nullptr;
 }
 
 bool CorvaneDeviceNotificationWidget::nativeEvent(const QByteArray &eventType, void *message, long *result)
 {
-    if (notificationHandle && notificationHandle->nativeMessage(eventType, message, result))
+    if (m_notificationHandle && m_notificationHandle->nativeMessage(eventType, message, result))
         return true;
     return QWidget::nativeEvent(eventType, message, result);
 }

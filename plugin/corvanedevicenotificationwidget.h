@@ -34,5 +34,5 @@ protected:
     bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
 
 private:
-    CorvaneHotplugMonitor *notificationHandle = nullptr;
+    CorvaneHotplugMonitor *m_notificationHandle = nullptr;
 };

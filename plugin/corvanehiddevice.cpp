@@ -47,26 +47,26 @@ bool samePath(const QString &a, const QString &b)
 
 CorvaneHIDDevice::CorvaneHIDDevice(QObject *parent)
     : QObject(parent)
-    , reprobeDelaysMs_(DefaultReprobeDelaysMs)
-    , reprobeTimer_(new QTimer(this))
+    , m_reprobeDelaysMs(DefaultReprobeDelaysMs)
+    , m_reprobeTimer(new QTimer(this))
 {
-    drivers_ << makeDriver<CorvaneHIDProtocolv1100>(this) << makeDriver<CorvaneHIDProtocolv2000>(this);
-    for (CorvaneHIDDriver *driver : qAsConst(drivers_))
+    m_drivers << makeDriver<CorvaneHIDProtocolv1100>(this) << makeDriver<CorvaneHIDProtocolv2000>(this);
+    for (CorvaneHIDDriver *driver : qAsConst(m_drivers))
         driver->setUnansweredHandler([this, driver] { letGoOfUnanswered(driver); });
-    reprobeTimer_->setSingleShot(true);
-    connect(reprobeTimer_, &QTimer::timeout, this, &CorvaneHIDDevice::reprobe);
+    m_reprobeTimer->setSingleShot(true);
+    connect(m_reprobeTimer, &QTimer::timeout, this, &CorvaneHIDDevice::reprobe);
 }
 
 CorvaneHIDDevice::~CorvaneHIDDevice() = default;
 
 void CorvaneHIDDevice::setReprobeDelays(const QVector<int> &delaysMs)
 {
-    reprobeDelaysMs_ = delaysMs;
+    m_reprobeDelaysMs = delaysMs;
 }
 
 void CorvaneHIDDevice::addSupportedDeviceID(ushort vid, ushort pid)
 {
-    supportedIds_.append((quint32(vid) << 16) | pid);
+    m_supportedIds.append((quint32(vid) << 16) | pid);
 }
 
 void CorvaneHIDDevice::setMonitorWidget(QObject *monitor)
@@ -84,20 +84,20 @@ void CorvaneHIDDevice::setMonitorWidget(QObject *monitor)
 
 void CorvaneHIDDevice::tryConnectSupportedDevice()
 {
-    for (const quint32 id : qAsConst(supportedIds_)) {
+    for (const quint32 id : qAsConst(m_supportedIds)) {
         const QStringList paths = pathsWithId(id);
-        for (int i = 0; i < paths.size() && currentIndex_ < 0; ++i)
+        for (int i = 0; i < paths.size() && m_currentIndex < 0; ++i)
             connectDeviceByPath(paths.at(i));
-        if (currentIndex_ >= 0)
+        if (m_currentIndex >= 0)
             return;
     }
 }
 
 void CorvaneHIDDevice::connectDeviceByPath(QString devPath)
 {
-    if (currentIndex_ >= 0 || !isSupportedPath(devPath))
+    if (m_currentIndex >= 0 || !isSupportedPath(devPath))
         return;
-    for (int i = 0; i < drivers_.size(); ++i) {
+    for (int i = 0; i < m_drivers.size(); ++i) {
         if (openWith(i, devPath))
             return;
     }
@@ -109,34 +109,34 @@ void CorvaneHIDDevice::connectDeviceByPath(QString devPath)
 // longer supported and ends the retries.
 void CorvaneHIDDevice::retryWhenFree(const QString &devPath)
 {
-    if (retrying_.contains(devPath))
+    if (m_retrying.contains(devPath))
         return;
-    retrying_.insert(devPath);
+    m_retrying.insert(devPath);
     QTimer::singleShot(BusyRetryMs, this, [this, devPath] {
-        retrying_.remove(devPath);
+        m_retrying.remove(devPath);
         connectDeviceByPath(devPath);
     });
 }
 
 void CorvaneHIDDevice::disconnectDeviceByPath(QString devPath)
 {
-    if (currentIndex_ < 0) {
+    if (m_currentIndex < 0) {
         // A controller waiting to be probed again is gone for good.
-        if (reprobeTimer_->isActive() && samePath(devPath, reprobePath_))
+        if (m_reprobeTimer->isActive() && samePath(devPath, m_reprobePath))
             forgetReprobe();
         return;
     }
-    CorvaneHIDDriver *driver = drivers_[currentIndex_];
+    CorvaneHIDDriver *driver = m_drivers[m_currentIndex];
     if (!driver->close(devPath))
         return;
-    currentIndex_ = -1;
+    m_currentIndex = -1;
     Q_EMIT supportedDeviceClosed(devPath, driver);
 }
 
 QStringList CorvaneHIDDevice::supportedDevicePaths() const
 {
     QStringList paths;
-    for (const quint32 id : supportedIds_)
+    for (const quint32 id : m_supportedIds)
         paths << pathsWithId(id);
     paths.removeDuplicates();
     return paths;
@@ -151,18 +151,18 @@ QString CorvaneHIDDevice::deviceHolder(QString devPath) const
 // hot-plug backend knows it.
 bool CorvaneHIDDevice::isSupportedPath(const QString &devPath) const
 {
-    return std::any_of(supportedIds_.cbegin(), supportedIds_.cend(), [&devPath](quint32 id) {
+    return std::any_of(m_supportedIds.cbegin(), m_supportedIds.cend(), [&devPath](quint32 id) {
         return CorvaneHotplugMonitor::isPathOfDevice(devPath, vendorOf(id), productOf(id));
     });
 }
 
 bool CorvaneHIDDevice::openWith(int index, const QString &devPath)
 {
-    if (!drivers_[index]->open(devPath))
+    if (!m_drivers[index]->open(devPath))
         return false;
     forgetReprobe();
-    currentIndex_ = index;
-    Q_EMIT supportedDeviceOpened(devPath, drivers_[index]);
+    m_currentIndex = index;
+    Q_EMIT supportedDeviceOpened(devPath, m_drivers[index]);
     return true;
 }
 
@@ -170,41 +170,41 @@ bool CorvaneHIDDevice::openWith(int index, const QString &devPath)
 // tells the program, and the device's path is remembered for the probes.
 void CorvaneHIDDevice::letGoOfUnanswered(CorvaneHIDDriver *driver)
 {
-    const int index = drivers_.indexOf(driver);
-    if (index != currentIndex_)
+    const int index = m_drivers.indexOf(driver);
+    if (index != m_currentIndex)
         return;   // removed meanwhile
     const QString devPath = driver->devicePath();
     disconnectDeviceByPath(devPath);
-    reprobePath_ = devPath;
-    reprobeDriver_ = index;
-    reprobesDone_ = 0;
+    m_reprobePath = devPath;
+    m_reprobeDriver = index;
+    m_reprobesDone = 0;
     scheduleReprobe();
 }
 
 void CorvaneHIDDevice::reprobe()
 {
-    ++reprobesDone_;
-    if (currentIndex_ >= 0 || !isSupportedPath(reprobePath_)) {
+    ++m_reprobesDone;
+    if (m_currentIndex >= 0 || !isSupportedPath(m_reprobePath)) {
         forgetReprobe();
         return;
     }
     // A copy: opening forgets the path.
-    const QString devPath = reprobePath_;
-    if (!openWith(reprobeDriver_, devPath))
+    const QString devPath = m_reprobePath;
+    if (!openWith(m_reprobeDriver, devPath))
         scheduleReprobe();
 }
 
 void CorvaneHIDDevice::scheduleReprobe()
 {
-    if (reprobesDone_ < reprobeDelaysMs_.size())
-        reprobeTimer_->start(reprobeDelaysMs_.at(reprobesDone_));
+    if (m_reprobesDone < m_reprobeDelaysMs.size())
+        m_reprobeTimer->start(m_reprobeDelaysMs.at(m_reprobesDone));
     else
         forgetReprobe();
 }
 
 void CorvaneHIDDevice::forgetReprobe()
 {
-    reprobeTimer_->stop();
-    reprobePath_.clear();
-    reprobeDriver_ = -1;
+    m_reprobeTimer->stop();
+    m_reprobePath.clear();
+    m_reprobeDriver = -1;
 }

@@ -34,9 +34,9 @@ public:
     explicit CorvaneHIDDevice(QObject *parent = nullptr);
     ~CorvaneHIDDevice() override;
 
-    int currentIndex() const { return currentIndex_; }
-    const QList<quint32> &supportedIds() const { return supportedIds_; }
-    const QList<CorvaneHIDDriver *> &drivers() const { return drivers_; }
+    int currentIndex() const { return m_currentIndex; }
+    const QList<quint32> &supportedIds() const { return m_supportedIds; }
+    const QList<CorvaneHIDDriver *> &drivers() const { return m_drivers; }
 
     /// The waits before each probe of a controller let go for not answering, in order.
     void setReprobeDelays(const QVector<int> &delaysMs);
@@ -65,14 +65,14 @@ private:
     void forgetReprobe();
     void retryWhenFree(const QString &devPath);
 
-    QList<CorvaneHIDDriver *> drivers_;
-    int currentIndex_ = -1;
-    QList<quint32> supportedIds_;
+    QList<CorvaneHIDDriver *> m_drivers;
+    int m_currentIndex = -1;
+    QList<quint32> m_supportedIds;
 
-    QVector<int> reprobeDelaysMs_;
-    QTimer *reprobeTimer_;
-    QString reprobePath_;
-    int reprobeDriver_ = -1;
-    int reprobesDone_ = 0;
-    QSet<QString> retrying_;
+    QVector<int> m_reprobeDelaysMs;
+    QTimer *m_reprobeTimer;
+    QString m_reprobePath;
+    int m_reprobeDriver = -1;
+    int m_reprobesDone = 0;
+    QSet<QString> m_retrying;
 };

@@ -31,60 +31,60 @@ CorvaneHIDDriver::CorvaneHIDDriver(QObject *parent)
 
 CorvaneHIDDriver::CorvaneHIDDriver(std::chrono::milliseconds pollInterval, QObject *parent)
     : QObject(parent)
-    , pollTimer(new QTimer(this))
+    , m_pollTimer(new QTimer(this))
 {
-    pollTimer->setInterval(pollInterval);
-    connect(pollTimer, &QTimer::timeout, this, &CorvaneHIDDriver::updateTimeout);
+    m_pollTimer->setInterval(pollInterval);
+    connect(m_pollTimer, &QTimer::timeout, this, &CorvaneHIDDriver::updateTimeout);
 }
 
 void CorvaneHIDDriver::setProtocol(CorvaneHIDDriverIfBase *protocol)
 {
-    this->protocol = protocol;
+    m_protocol = protocol;
 }
 
 bool CorvaneHIDDriver::open(const QString &devPath)
 {
-    QMutexLocker locker(&mutex);
-    if (!protocol->open(devPath)) {
+    QMutexLocker locker(&m_mutex);
+    if (!m_protocol->open(devPath)) {
         // The protocol keeps a handle it held before a failed open; an idle
         // driver must hold none.
-        protocol->close();
+        m_protocol->close();
         return false;
     }
-    protocol->updatePhyDeviceReadOnlyPropertyToDriverObject(this);
-    this->devPath = devPath;
-    pollTimer->start();
+    m_protocol->updatePhyDeviceReadOnlyPropertyToDriverObject(this);
+    m_devPath = devPath;
+    m_pollTimer->start();
     return true;
 }
 
 bool CorvaneHIDDriver::close(const QString &devPath)
 {
-    QMutexLocker locker(&mutex);
-    if (devPath.toLower() != this->devPath.toLower())
+    QMutexLocker locker(&m_mutex);
+    if (devPath.toLower() != m_devPath.toLower())
         return false;
-    pollTimer->stop();
-    return protocol->close();
+    m_pollTimer->stop();
+    return m_protocol->close();
 }
 
 void CorvaneHIDDriver::setUnansweredHandler(std::function<void()> handler)
 {
-    unansweredHandler = std::move(handler);
+    m_unansweredHandler = std::move(handler);
 }
 
 void CorvaneHIDDriver::letGoIfUnanswered()
 {
-    if (!protocol->isOpen() || protocol->failedExchangesInARow() < UnansweredExchangeLimit)
+    if (!m_protocol->isOpen() || m_protocol->failedExchangesInARow() < UnansweredExchangeLimit)
         return;
     qCWarning(lcCorvanePlugin, "%s stopped answering: %d exchanges in a row failed; letting it go",
-              qPrintable(devPath), protocol->failedExchangesInARow());
-    pollTimer->stop();
+              qPrintable(m_devPath), m_protocol->failedExchangesInARow());
+    m_pollTimer->stop();
     // Requests still queued for the device now fail at once instead of each
     // waiting out the timeout.
-    protocol->close();
+    m_protocol->close();
     // Queued: the creator's close() takes the lock this call runs under.
     QMetaObject::invokeMethod(this, [this] {
-        if (unansweredHandler)
-            unansweredHandler();
+        if (m_unansweredHandler)
+            m_unansweredHandler();
     }, Qt::QueuedConnection);
 }
 
@@ -110,48 +110,48 @@ void CorvaneHIDDriver::enableFan3(int duty)
 
 void CorvaneHIDDriver::enableFan(quint8 fanIndex, int duty)
 {
-    QMutexLocker locker(&mutex);
+    QMutexLocker locker(&m_mutex);
     const quint8 value = quint8(duty);
-    protocol->writeFanDuty(fanIndex, value);
+    m_protocol->writeFanDuty(fanIndex, value);
     letGoIfUnanswered();
     // Recorded even when the controller refused it: the property shows what
     // was asked for last.
-    fanDutyCache[fanIndex] = value;
+    m_fanDutyCache[fanIndex] = value;
     setProperty(Names::fanDutyProperty(fanIndex), int(value));
 }
 
 void CorvaneHIDDriver::enableAutohHibernateFan(bool enable)
 {
-    QMutexLocker locker(&mutex);
-    protocol->setFanAutoHibernate(enable);
+    QMutexLocker locker(&m_mutex);
+    m_protocol->setFanAutoHibernate(enable);
     letGoIfUnanswered();
 }
 
 void CorvaneHIDDriver::enableAutoRunFan(bool enable)
 {
-    QMutexLocker locker(&mutex);
-    protocol->setFanAutoRun(enable);
+    QMutexLocker locker(&m_mutex);
+    m_protocol->setFanAutoRun(enable);
     letGoIfUnanswered();
 }
 
 void CorvaneHIDDriver::enableLED(bool enable)
 {
-    QMutexLocker locker(&mutex);
-    protocol->setLEDPower(enable);
+    QMutexLocker locker(&m_mutex);
+    m_protocol->setLEDPower(enable);
     letGoIfUnanswered();
 }
 
 void CorvaneHIDDriver::enableAutohHibernateLED(bool enable)
 {
-    QMutexLocker locker(&mutex);
-    protocol->setLEDAutoHibernate(enable);
+    QMutexLocker locker(&m_mutex);
+    m_protocol->setLEDAutoHibernate(enable);
     letGoIfUnanswered();
 }
 
 void CorvaneHIDDriver::enableAutoRunLED(bool enable)
 {
-    QMutexLocker locker(&mutex);
-    protocol->setLEDAutoRun(enable);
+    QMutexLocker locker(&m_mutex);
+    m_protocol->setLEDAutoRun(enable);
     letGoIfUnanswered();
 }
 
@@ -160,15 +160,15 @@ void CorvaneHIDDriver::sendLEDLawFile(const QString &path)
     CorvaneLEDLaw law;
     if (!CorvaneLEDLawReader::readFile(path, &law))
         return;
-    protocol->writeLEDLaw(law.channels(), law.intervalTimeMS, law.lawCount);
-    QMutexLocker locker(&mutex);
+    m_protocol->writeLEDLaw(law.channels(), law.intervalTimeMS, law.lawCount);
+    QMutexLocker locker(&m_mutex);
     letGoIfUnanswered();
 }
 
 void CorvaneHIDDriver::saveConfiguration()
 {
-    QMutexLocker locker(&mutex);
-    protocol->saveSettings();
+    QMutexLocker locker(&m_mutex);
+    m_protocol->saveSettings();
     letGoIfUnanswered();
 }
 
@@ -177,8 +177,8 @@ void CorvaneHIDDriver::updateTimeout()
     int rpm[FanCount];
     float adapter;
     {
-        QMutexLocker locker(&mutex);
-        protocol->updatePhyDeviceRealtimePropertyToDriverObject(this);
+        QMutexLocker locker(&m_mutex);
+        m_protocol->updatePhyDeviceRealtimePropertyToDriverObject(this);
         letGoIfUnanswered();
         for (int fan = 0; fan < FanCount; ++fan)
             rpm[fan] = property(Names::fanRpmProperty(fan)).toInt();

@@ -64,7 +64,7 @@ public:
     bool close(const QString &devPath);
 
     /// The path of the last successful open().
-    QString devicePath() const { return devPath; }
+    QString devicePath() const { return m_devPath; }
 
     /**
      * @p handler runs from the event loop after the driver let an unanswering
@@ -102,10 +102,10 @@ private:
     /// Under the lock, after each protocol call that may have exchanged reports.
     void letGoIfUnanswered();
 
-    CorvaneHIDDriverIfBase *protocol = nullptr;
-    QString devPath;
-    QTimer *pollTimer;
-    QMutex mutex;
-    std::array<quint8, 4> fanDutyCache = {};
-    std::function<void()> unansweredHandler;
+    CorvaneHIDDriverIfBase *m_protocol = nullptr;
+    QString m_devPath;
+    QTimer *m_pollTimer;
+    QMutex m_mutex;
+    std::array<quint8, 4> m_fanDutyCache = {};
+    std::function<void()> m_unansweredHandler;
 };

@@ -9,12 +9,12 @@ CorvaneHIDDriverIfBase::~CorvaneHIDDriverIfBase()
 {
     // Not close(): a virtual call from the destructor would not reach a
     // derived class anyway, and releasing the handle is all there is to do.
-    hid_close(device);
+    hid_close(m_device);
 }
 
 bool CorvaneHIDDriverIfBase::isOpen()
 {
-    return device != nullptr;
+    return m_device != nullptr;
 }
 
 bool CorvaneHIDDriverIfBase::open(QString devPath)
@@ -30,39 +30,39 @@ bool CorvaneHIDDriverIfBase::open(QString devPath)
         return false;
     }
     close();
-    device = candidate;
-    failedInARow = 0;
-    claim = std::move(candidateClaim);
+    m_device = candidate;
+    m_failedInARow = 0;
+    m_claim = std::move(candidateClaim);
     return true;
 }
 
 bool CorvaneHIDDriverIfBase::close()
 {
     if (isOpen()) {
-        hid_close(device);
-        device = nullptr;
-        claim.reset();
+        hid_close(m_device);
+        m_device = nullptr;
+        m_claim.reset();
     }
     return true;
 }
 
 bool CorvaneHIDDriverIfBase::sendReport(const CorvaneHIDReport &report)
 {
-    return isOpen() && counted(report.send(device));
+    return isOpen() && counted(report.send(m_device));
 }
 
 bool CorvaneHIDDriverIfBase::getReport(CorvaneHIDReport &report)
 {
-    return isOpen() && counted(report.get(device));
+    return isOpen() && counted(report.get(m_device));
 }
 
 bool CorvaneHIDDriverIfBase::sendBlock(quint8 firstReportId, const QByteArray &block)
 {
-    return isOpen() && writeFeatureBlock(device, firstReportId, block, [this](bool taken) { counted(taken); });
+    return isOpen() && writeFeatureBlock(m_device, firstReportId, block, [this](bool taken) { counted(taken); });
 }
 
 bool CorvaneHIDDriverIfBase::counted(bool wentThrough)
 {
-    failedInARow = wentThrough ? 0 : failedInARow + 1;
+    m_failedInARow = wentThrough ? 0 : m_failedInARow + 1;
     return wentThrough;
 }

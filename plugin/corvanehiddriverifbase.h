@@ -40,7 +40,7 @@ public:
     virtual bool probe(hid_device *device) = 0;
 
     /// Reports exchanged with the held device that failed since the last one that went through.
-    int failedExchangesInARow() const { return failedInARow; }
+    int failedExchangesInARow() const { return m_failedInARow; }
 
 protected:
     /// False without touching the HID layer while no device is held.
@@ -49,12 +49,12 @@ protected:
     /// writeFeatureBlock() on the held device; each of its reports counts.
     bool sendBlock(quint8 firstReportId, const QByteArray &block);
 
-    hid_device *device = nullptr;
-    void *privateData = nullptr;
+    hid_device *m_device = nullptr;
+    void *m_privateData = nullptr;
 
 private:
     bool counted(bool wentThrough);
 
-    int failedInARow = 0;
-    std::unique_ptr<CorvaneControllerLock> claim;
+    int m_failedInARow = 0;
+    std::unique_ptr<CorvaneControllerLock> m_claim;
 };

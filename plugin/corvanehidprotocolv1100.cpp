@@ -92,7 +92,7 @@ CorvaneHIDReport ledSave(bool autoRun)
 
 CorvaneHIDProtocolv1100::CorvaneHIDProtocolv1100(QObject *parent)
     : QObject(parent)
-    , identity_(IdentityReport)
+    , m_identity(IdentityReport)
 {
 }
 
@@ -134,15 +134,15 @@ bool CorvaneHIDProtocolv1100::writeFanDuty(quint8 fanIndex, quint8 duty)
 
 bool CorvaneHIDProtocolv1100::setFanAutoRun(bool enable)
 {
-    fanAutoRun_ = enable;
+    m_fanAutoRun = enable;
     return true;
 }
 
 bool CorvaneHIDProtocolv1100::close()
 {
     // The flags belong to the controller they were read from or chosen for.
-    fanAutoRun_ = false;
-    ledAutoRun_ = false;
+    m_fanAutoRun = false;
+    m_ledAutoRun = false;
     return CorvaneHIDDriverIfBase::close();
 }
 
@@ -161,7 +161,7 @@ bool CorvaneHIDProtocolv1100::setLEDPower(bool enable)
 
 bool CorvaneHIDProtocolv1100::setLEDAutoRun(bool enable)
 {
-    ledAutoRun_ = enable;
+    m_ledAutoRun = enable;
     return true;
 }
 
@@ -205,11 +205,11 @@ bool CorvaneHIDProtocolv1100::saveSettings()
         return false;
     // A cleared pair first wipes what the controller stored before; only the
     // final pair decides the result.
-    if (fanAutoRun_ || ledAutoRun_) {
+    if (m_fanAutoRun || m_ledAutoRun) {
         sendReport(fanSave(false));
         sendReport(ledSave(false));
     }
-    return sendReport(fanSave(fanAutoRun_)) && sendReport(ledSave(ledAutoRun_));
+    return sendReport(fanSave(m_fanAutoRun)) && sendReport(ledSave(m_ledAutoRun));
 }
 
 bool CorvaneHIDProtocolv1100::probe(hid_device *candidate)
@@ -237,8 +237,8 @@ void CorvaneHIDProtocolv1100::readFan(QObject *driver)
     qCDebug(lcCorvaneV1100, "CorvaneHIDProtocolv1100::updatePhyDeviceReadWritePropertyToDriverObject notice!");
     // What the controller has stored is kept, so that a save the user did not
     // ask to change auto-run with leaves it as it was.
-    fanAutoRun_ = report.u8(FanReadAutoRun) != 0;
-    driver->setProperty(Names::FanAutoRun, fanAutoRun_);
+    m_fanAutoRun = report.u8(FanReadAutoRun) != 0;
+    driver->setProperty(Names::FanAutoRun, m_fanAutoRun);
 }
 
 void CorvaneHIDProtocolv1100::readLed(QObject *driver)
@@ -249,8 +249,8 @@ void CorvaneHIDProtocolv1100::readLed(QObject *driver)
     driver->setProperty(Names::LedPower, report.u8(LedReadPower) != 0);
     driver->setProperty(Names::IntervalTimeMs, int(report.u16(LedReadInterval)));
     driver->setProperty(Names::LawCount, int(report.u16(LedReadCount)));
-    ledAutoRun_ = report.u8(LedReadAutoRun) != 0;
-    driver->setProperty(Names::LedAutoRun, ledAutoRun_);
+    m_ledAutoRun = report.u8(LedReadAutoRun) != 0;
+    driver->setProperty(Names::LedAutoRun, m_ledAutoRun);
 }
 
 bool CorvaneHIDProtocolv1100::updatePhyDeviceReadWritePropertyToDriverObject(QObject *driver)
@@ -268,9 +268,9 @@ void CorvaneHIDProtocolv1100::readIdentity()
     if (!getReport(report))
         return;
     // The id is taken even from a reply that fails the identity check.
-    cpuId_ = report.bytes(CpuId, CpuIdSize);
+    m_cpuId = report.bytes(CpuId, CpuIdSize);
     if (isIdentity(report))
-        identity_.copyFrom(report, 1, IdentityCopySize);
+        m_identity.copyFrom(report, 1, IdentityCopySize);
 }
 
 bool CorvaneHIDProtocolv1100::updatePhyDeviceReadOnlyPropertyToDriverObject(QObject *driver)
@@ -278,11 +278,11 @@ bool CorvaneHIDProtocolv1100::updatePhyDeviceReadOnlyPropertyToDriverObject(QObj
     if (!updatePhyDeviceReadWritePropertyToDriverObject(driver))
         return false;
     readIdentity();
-    driver->setProperty(Names::FirmwareVersion, int(identity_.u16(FirmwareVersion)));
-    driver->setProperty(Names::ProtocolVersion, int(identity_.u16(ProtocolVersion)));
+    driver->setProperty(Names::FirmwareVersion, int(m_identity.u16(FirmwareVersion)));
+    driver->setProperty(Names::ProtocolVersion, int(m_identity.u16(ProtocolVersion)));
     driver->setProperty(Names::HardwareVersion, HardwareVersion);
     driver->setProperty(Names::Model, Model);
-    driver->setProperty(Names::CpuId, cpuId_);
+    driver->setProperty(Names::CpuId, m_cpuId);
     driver->setProperty(Names::FanShutdownOnDisconnect, false);
     driver->setProperty(Names::LedShutdownOnDisconnect, false);
     return true;

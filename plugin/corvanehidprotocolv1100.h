@@ -71,8 +71,8 @@ private:
     void readIdentity();
 
     /// Bytes 1 to 48 of the last accepted identity report, at their report offsets.
-    CorvaneHIDReport identity_;
-    QByteArray cpuId_;
-    bool fanAutoRun_ = false;
-    bool ledAutoRun_ = false;
+    CorvaneHIDReport m_identity;
+    QByteArray m_cpuId;
+    bool m_fanAutoRun = false;
+    bool m_ledAutoRun = false;
 };

@@ -70,7 +70,7 @@ quint8 highByte(quint16 value) { return quint8(value >> 8); }
 
 CorvaneHIDProtocolv2000::CorvaneHIDProtocolv2000(QObject *parent)
     : QObject(parent)
-    , status_(StatusReportId)
+    , m_status(StatusReportId)
 {
 }
 
@@ -147,7 +147,7 @@ bool CorvaneHIDProtocolv2000::writeLEDLaw(QVector<QByteArray> channels, quint16 
         return false;
 
     // Hardware 22 wires its channels differently: CH3 goes first.
-    const bool rewired = status_.u16(HardwareVersion) == FanSpeedHardware;
+    const bool rewired = m_status.u16(HardwareVersion) == FanSpeedHardware;
     const int order[3] = {rewired ? 2 : 0, rewired ? 0 : 1, rewired ? 1 : 2};
     for (int block = 0; block < 3; ++block) {
         if (!sendBlock(CorvaneLedBlockReportIds[block], channels.at(order[block])))
@@ -185,7 +185,7 @@ bool CorvaneHIDProtocolv2000::acceptStatus(const CorvaneHIDReport &report)
 {
     if (report.u16(FirmwareVersion) < MinimumVersion || report.u16(ProtocolVersion) < MinimumVersion)
         return false;
-    status_.copyFrom(report, 1, StatusBlockSize);
+    m_status.copyFrom(report, 1, StatusBlockSize);
     return true;
 }
 
@@ -193,10 +193,10 @@ bool CorvaneHIDProtocolv2000::updatePhyDeviceRealtimePropertyToDriverObject(QObj
 {
     if (!driver || !readStatus())
         return false;
-    driver->setProperty(Names::PowerAdapter, CorvaneHIDReport::adapterVolts(status_.u16(AdapterReading)));
-    if (status_.u16(HardwareVersion) == FanSpeedHardware) {
+    driver->setProperty(Names::PowerAdapter, CorvaneHIDReport::adapterVolts(m_status.u16(AdapterReading)));
+    if (m_status.u16(HardwareVersion) == FanSpeedHardware) {
         for (int fan = 0; fan < CorvaneDriverNames::FanCount; ++fan)
-            driver->setProperty(Names::fanRpmProperty(fan), uint(status_.u32(FanSpeed0 + 4 * fan)));
+            driver->setProperty(Names::fanRpmProperty(fan), uint(m_status.u32(FanSpeed0 + 4 * fan)));
     }
     return true;
 }
@@ -206,17 +206,17 @@ bool CorvaneHIDProtocolv2000::updatePhyDeviceReadWritePropertyToDriverObject(QOb
     if (!updatePhyDeviceRealtimePropertyToDriverObject(driver))
         return false;
     for (int fan = 0; fan < CorvaneDriverNames::FanCount; ++fan)
-        driver->setProperty(Names::fanDutyProperty(fan), int(status_.u8(FanDuty0 + fan)));
+        driver->setProperty(Names::fanDutyProperty(fan), int(m_status.u8(FanDuty0 + fan)));
     qCDebug(lcCorvaneV2000, "CorvaneHIDProtocolv2000::updatePhyDeviceReadWritePropertyToDriverObject notice!");
-    driver->setProperty(Names::ManufacturingDate, uint(status_.u32(ManufacturingDate)));
-    driver->setProperty(Names::ManufacturerId, int(status_.u16(ManufacturerId)));
-    driver->setProperty(Names::LedPower, int(status_.u8(LedPowerState)));
-    driver->setProperty(Names::IntervalTimeMs, int(status_.u16(Interval)));
-    driver->setProperty(Names::LawCount, int(status_.u16(LawCount)));
-    driver->setProperty(Names::FanAutoRun, int(status_.u8(FanFlags) & AutoRunBit));
-    driver->setProperty(Names::LedAutoRun, int(status_.u8(LedFlags) & AutoRunBit));
-    driver->setProperty(Names::FanShutdownOnDisconnect, int(status_.u8(FanFlags) & ShutdownOnDisconnectBit));
-    driver->setProperty(Names::LedShutdownOnDisconnect, int(status_.u8(LedFlags) & ShutdownOnDisconnectBit));
+    driver->setProperty(Names::ManufacturingDate, uint(m_status.u32(ManufacturingDate)));
+    driver->setProperty(Names::ManufacturerId, int(m_status.u16(ManufacturerId)));
+    driver->setProperty(Names::LedPower, int(m_status.u8(LedPowerState)));
+    driver->setProperty(Names::IntervalTimeMs, int(m_status.u16(Interval)));
+    driver->setProperty(Names::LawCount, int(m_status.u16(LawCount)));
+    driver->setProperty(Names::FanAutoRun, int(m_status.u8(FanFlags) & AutoRunBit));
+    driver->setProperty(Names::LedAutoRun, int(m_status.u8(LedFlags) & AutoRunBit));
+    driver->setProperty(Names::FanShutdownOnDisconnect, int(m_status.u8(FanFlags) & ShutdownOnDisconnectBit));
+    driver->setProperty(Names::LedShutdownOnDisconnect, int(m_status.u8(LedFlags) & ShutdownOnDisconnectBit));
     return true;
 }
 
@@ -224,11 +224,11 @@ bool CorvaneHIDProtocolv2000::updatePhyDeviceReadOnlyPropertyToDriverObject(QObj
 {
     if (!updatePhyDeviceReadWritePropertyToDriverObject(driver))
         return false;
-    const QByteArray cpuId = status_.bytes(CpuId, CpuIdSize);
-    driver->setProperty(Names::FirmwareVersion, int(status_.u16(FirmwareVersion)));
-    driver->setProperty(Names::ProtocolVersion, int(status_.u16(ProtocolVersion)));
-    driver->setProperty(Names::HardwareVersion, int(status_.u16(HardwareVersion)));
-    driver->setProperty(Names::Model, int(status_.u16(Model)));
+    const QByteArray cpuId = m_status.bytes(CpuId, CpuIdSize);
+    driver->setProperty(Names::FirmwareVersion, int(m_status.u16(FirmwareVersion)));
+    driver->setProperty(Names::ProtocolVersion, int(m_status.u16(ProtocolVersion)));
+    driver->setProperty(Names::HardwareVersion, int(m_status.u16(HardwareVersion)));
+    driver->setProperty(Names::Model, int(m_status.u16(Model)));
     driver->setProperty(Names::CpuId, cpuId);
     return true;
 }

@@ -62,5 +62,5 @@ private:
     bool acceptStatus(const CorvaneHIDReport &report);
 
     /// Bytes 1 to 55 of the last accepted status report, at their report offsets.
-    CorvaneHIDReport status_;
+    CorvaneHIDReport m_status;
 };

@@ -21,7 +21,7 @@ class CorvaneHIDReport final
 public:
     explicit CorvaneHIDReport(quint8 reportId);
 
-    quint8 reportId() const { return buffer_[0]; }
+    quint8 reportId() const { return m_buffer[0]; }
 
     void setU8(int offset, quint8 value);
     void setU16(int offset, quint16 value);
@@ -50,7 +50,7 @@ public:
 private:
     bool fits(int offset, int width) const;
 
-    std::array<unsigned char, CorvaneReportSize> buffer_{};
+    std::array<unsigned char, CorvaneReportSize> m_buffer{};
 };
 
 /// First report ids of the three LED channel blocks, in upload order.

@@ -63,7 +63,7 @@ constexpr Format ExtendedFormats[32] = {
 } // namespace
 
 CorvaneLEDLawReader::CorvaneLEDLawReader(const QByteArray &bytes)
-    : bytes(bytes)
+    : m_bytes(bytes)
 {
 }
 
@@ -73,7 +73,7 @@ bool CorvaneLEDLawReader::read(const QByteArray &bytes, CorvaneLEDLaw *law)
     CorvaneLEDLawReader reader(bytes);
     bool found[KeyCount] = {};
     const quint32 entries = reader.readMapHeader();
-    for (quint32 i = 0; i < entries && !reader.error; ++i) {
+    for (quint32 i = 0; i < entries && !reader.m_error; ++i) {
         const int key = reader.readKey();
         if (key == UnknownKey) {
             reader.skipValues(1);
@@ -96,12 +96,12 @@ int CorvaneLEDLawReader::readKey()
         skipValues(1);
         return UnknownKey;
     }
-    if (length > quint32(bytes.size() - pos)) {
+    if (length > quint32(m_bytes.size() - m_pos)) {
         fail();
         return UnknownKey;
     }
-    const QByteArray name = QByteArray::fromRawData(bytes.constData() + pos, int(length));
-    pos += int(length);
+    const QByteArray name = QByteArray::fromRawData(m_bytes.constData() + m_pos, int(length));
+    m_pos += int(length);
     const auto known = std::find(std::begin(KeyNames), std::end(KeyNames), name);
     return known == std::end(KeyNames) ? UnknownKey : int(known - std::begin(KeyNames));
 }
@@ -139,7 +139,7 @@ void CorvaneLEDLawReader::readChannel(QByteArray *channel)
         length = readBigEndian(4);
     else
         fail();
-    if (error || length != CorvaneLEDLaw::StepCount) {
+    if (m_error || length != CorvaneLEDLaw::StepCount) {
         fail();
         return;
     }
@@ -159,7 +159,7 @@ quint32 CorvaneLEDLawReader::readMapHeader()
         entries = readBigEndian(4);
     else
         fail();
-    if (error || entries > MaxMapEntries) {
+    if (m_error || entries > MaxMapEntries) {
         fail();
         return 0;
     }
@@ -182,7 +182,7 @@ quint64 CorvaneLEDLawReader::readUnsigned(quint64 max)
     } else {
         fail();
     }
-    if (error || value > max) {
+    if (m_error || value > max) {
         fail();
         return 0;
     }
@@ -193,14 +193,14 @@ bool CorvaneLEDLawReader::readStringHeader(quint32 *length)
 {
     const quint8 header = peekByte();
     if ((header & 0xe0) == 0xa0) {
-        ++pos;
+        ++m_pos;
         *length = header & 0x1f;
         return true;
     }
     if (header >= 0xd9 && header <= 0xdb) {
-        ++pos;
+        ++m_pos;
         *length = quint32(readBigEndian(1 << (header - 0xd9)));
-        return !error;
+        return !m_error;
     }
     return false;
 }
@@ -210,7 +210,7 @@ void CorvaneLEDLawReader::skipValues(quint64 count)
     // A counter of values still to skip instead of recursion, so nesting
     // depth costs nothing; every step consumes a byte, so the loop ends with
     // the input at the latest.
-    while (count > 0 && !error) {
+    while (count > 0 && !m_error) {
         --count;
         const quint8 header = quint8(readBigEndian(1));
         if (header <= 0x7f || header >= 0xe0)   // fixint
@@ -250,33 +250,33 @@ void CorvaneLEDLawReader::skipValues(quint64 count)
 
 void CorvaneLEDLawReader::skipBytes(quint64 count)
 {
-    if (error || count > quint64(bytes.size() - pos)) {
+    if (m_error || count > quint64(m_bytes.size() - m_pos)) {
         fail();
         return;
     }
-    pos += int(count);
+    m_pos += int(count);
 }
 
 quint8 CorvaneLEDLawReader::peekByte()
 {
-    return !error && pos < bytes.size() ? quint8(bytes.at(pos)) : 0;
+    return !m_error && m_pos < m_bytes.size() ? quint8(m_bytes.at(m_pos)) : 0;
 }
 
 quint64 CorvaneLEDLawReader::readBigEndian(int size)
 {
-    if (error || size > bytes.size() - pos) {
+    if (m_error || size > m_bytes.size() - m_pos) {
         fail();
         return 0;
     }
     quint64 value = 0;
     for (int i = 0; i < size; ++i)
-        value = (value << 8) | quint8(bytes.at(pos++));
+        value = (value << 8) | quint8(m_bytes.at(m_pos++));
     return value;
 }
 
 void CorvaneLEDLawReader::fail()
 {
-    error = true;
+    m_error = true;
 }
 
 bool CorvaneLEDLawReader::readFile(const QString &path, CorvaneLEDLaw *law)

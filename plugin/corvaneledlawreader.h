@@ -53,7 +53,7 @@ private:
     quint64 readBigEndian(int size);
     void fail();
 
-    const QByteArray &bytes;
-    int pos = 0;
-    bool error = false;
+    const QByteArray &m_bytes;
+    int m_pos = 0;
+    bool m_error = false;
 };

@@ -15,7 +15,7 @@ public:
     bool accept = true;
     QVector<hid_device *> probed;
 
-    hid_device *handle() const { return device; }
+    hid_device *handle() const { return m_device; }
 
     bool probe(hid_device *candidate) override
     {

@@ -19,8 +19,8 @@ public:
     {
         CorvaneSim::Bus &bus = CorvaneSim::Bus::instance();
         bus.startControlChannel(this);
-        listener = bus.addHotplugListener([self = QPointer<CorvaneSimHotplugMonitor>(this)](bool arrived,
-                                                                                          const QString &path) {
+        m_listener = bus.addHotplugListener([self = QPointer<CorvaneSimHotplugMonitor>(this)](bool arrived,
+                                                                                              const QString &path) {
             // Plugs may come from another thread; the event is delivered on ours.
             if (self)
                 QMetaObject::invokeMethod(self.data(), [self, arrived, path] {
@@ -31,10 +31,10 @@ public:
         });
     }
 
-    ~CorvaneSimHotplugMonitor() override { CorvaneSim::Bus::instance().removeHotplugListener(listener); }
+    ~CorvaneSimHotplugMonitor() override { CorvaneSim::Bus::instance().removeHotplugListener(m_listener); }
 
 private:
-    int listener = -1;
+    int m_listener = -1;
 };
 
 } // namespace

@@ -14,22 +14,22 @@ class CorvaneUdevMonitor final : public CorvaneHotplugMonitor
 {
 public:
     CorvaneUdevMonitor(udev *context, udev_monitor *monitor, QObject *parent)
-        : CorvaneHotplugMonitor(parent), context(context), monitor(monitor),
-          notifier(udev_monitor_get_fd(monitor), QSocketNotifier::Read, this)
+        : CorvaneHotplugMonitor(parent), m_context(context), m_monitor(monitor),
+          m_notifier(udev_monitor_get_fd(monitor), QSocketNotifier::Read, this)
     {
-        connect(&notifier, &QSocketNotifier::activated, this, [this] { receive(); });
+        connect(&m_notifier, &QSocketNotifier::activated, this, [this] { receive(); });
     }
 
     ~CorvaneUdevMonitor() override
     {
-        udev_monitor_unref(monitor);
-        udev_unref(context);
+        udev_monitor_unref(m_monitor);
+        udev_unref(m_context);
     }
 
 private:
     void receive()
     {
-        udev_device *device = udev_monitor_receive_device(monitor);
+        udev_device *device = udev_monitor_receive_device(m_monitor);
         if (!device)
             return;
         const auto text = [](const char *s) { return s ? QString::fromLocal8Bit(s) : QString(); };
@@ -40,9 +40,9 @@ private:
         Q_EMIT deviceEvent(subsystem, action, devnode);
     }
 
-    udev *context;
-    udev_monitor *monitor;
-    QSocketNotifier notifier;
+    udev *m_context;
+    udev_monitor *m_monitor;
+    QSocketNotifier m_notifier;
 };
 
 } // namespace

@@ -10,17 +10,20 @@
 class MainWindowProbe final
 {
 public:
-    static QObject *device(MainWindow &window) { return window.device; }
-    static ConnectionView &connectionView(MainWindow &window) { return *window.connectionView; }
-    static QObject *driver(MainWindow &window) { return window.connectionView->driver(); }
-    static FanModes &fanModes(MainWindow &window) { return *window.fanModes; }
-    static LedPanel &ledPanel(MainWindow &window) { return *window.ledPanel; }
+    static QObject *device(MainWindow &window) { return window.m_device; }
+    static ConnectionView &connectionView(MainWindow &window) { return *window.m_connectionView; }
+    static QObject *driver(MainWindow &window) { return window.m_connectionView->driver(); }
+    static FanModes &fanModes(MainWindow &window) { return *window.m_fanModes; }
+    static LedPanel &ledPanel(MainWindow &window) { return *window.m_ledPanel; }
     /// 0: the "Fireware1" processor, 1: the "Fireware2" one.
-    static FanDutyProcessor &processor(MainWindow &window, int index) { return window.fanModes->dutyProcessor(index); }
-    static CpuLoadSampler &cpuLoadSampler(MainWindow &window) { return window.fanModes->m_cpuLoadSampler; }
+    static FanDutyProcessor &processor(MainWindow &window, int index)
+    {
+        return window.m_fanModes->dutyProcessor(index);
+    }
+    static CpuLoadSampler &cpuLoadSampler(MainWindow &window) { return window.m_fanModes->m_cpuLoadSampler; }
     /// The blade animation of fan @p fan (labelFan1, labelFan4, labelFan2, labelFan3 for fans 0 to 3).
     static QPropertyAnimation &bladeAnimation(MainWindow &window, int fan)
     {
-        return window.fanModes->m_bladeAnimations[std::size_t(fan)];
+        return window.m_fanModes->m_bladeAnimations[std::size_t(fan)];
     }
 };

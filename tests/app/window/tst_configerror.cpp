@@ -47,7 +47,7 @@ private slots:
 
 private:
     QStringList xdotool(const QStringList &arguments) const;
-    /// The first window whose title matches @p title, waiting up to @p timeoutMs.
+    /// The first mapped window whose title matches @p title, waiting up to @p timeoutMs.
     std::optional<QString> waitForWindow(const QString &title, int timeoutMs) const;
     void pressEscape(const QString &window) const;
     std::unique_ptr<QProcess> startOnDisplay(const QString &program) const;
@@ -107,10 +107,14 @@ std::optional<QString> ConfigurationErrorTest::waitForWindow(const QString &titl
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < timeoutMs) {
-        const QStringList found = xdotool({QStringLiteral("search"), QStringLiteral("--name"), title});
+        // Only a mapped window can take the focus that a key press needs; a
+        // window is found by name before it is mapped.
+        const QStringList found =
+            xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), title});
         if (!found.isEmpty())
             return found.constFirst();
-        for (const QString &box : xdotool({QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^Plugin not found$")}))
+        for (const QString &box : xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                           QStringLiteral("--name"), QStringLiteral("^Plugin not found$")}))
             pressEscape(box);
         QTest::qWait(100);
     }

@@ -104,10 +104,13 @@ private slots:
 
 private:
     std::unique_ptr<MainWindow> makeWindow();
-    static FanDutyProcessor &processor(MainWindow &window, int index) { return window.fanModes->dutyProcessor(index); }
+    static FanDutyProcessor &processor(MainWindow &window, int index)
+    {
+        return window.m_fanModes->dutyProcessor(index);
+    }
     static bool tablesSet(MainWindow &window);
-    QObject *device(MainWindow &window) const { return window.device; }
-    QObject *deviceAdapter(MainWindow &window) const { return window.connectionView->driver(); }
+    QObject *device(MainWindow &window) const { return window.m_device; }
+    QObject *deviceAdapter(MainWindow &window) const { return window.m_connectionView->driver(); }
     int simExchanges() const;
     void simControl(const QByteArray &line) const;
     template <typename T>
