@@ -25,18 +25,18 @@ class CorvaneWin32HotplugMonitor final : public CorvaneHotplugMonitor
 {
 public:
     CorvaneWin32HotplugMonitor(HDEVNOTIFY registration, QWidget *window)
-        : CorvaneHotplugMonitor(window), registration(registration)
+        : CorvaneHotplugMonitor(window), m_registration(registration)
     {
     }
 
-    ~CorvaneWin32HotplugMonitor() override { UnregisterDeviceNotification(registration); }
+    ~CorvaneWin32HotplugMonitor() override { UnregisterDeviceNotification(m_registration); }
 
     bool nativeMessage(const QByteArray &eventType, void *message, long *result) override;
 
 private:
     void report(const QString &action, const DEV_BROADCAST_DEVICEINTERFACE_W &header);
 
-    HDEVNOTIFY registration;
+    HDEVNOTIFY m_registration;
 };
 
 const DEV_BROADCAST_DEVICEINTERFACE_W *deviceInterface(LPARAM lParam)
