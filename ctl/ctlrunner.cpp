@@ -4,7 +4,9 @@
 #include "controllerlink.h"
 #include "monitor.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
+#include <QLoggingCategory>
 
 #include <cstdio>
 
@@ -74,8 +76,19 @@ int CtlRunner::finish(const CtlOutcome &outcome)
     return outcome.code;
 }
 
-int CtlRunner::help()
+std::optional<CtlCommand> CtlRunner::commandLine(int *exitStatus)
 {
-    std::printf("%s\n", qPrintable(CtlCommand::help()));
-    return CtlOutcome::Done;
+    QLoggingCategory::setFilterRules(QStringLiteral("corvane.*.debug=false"));
+    QString error;
+    std::optional<CtlCommand> command = CtlCommand::parse(QCoreApplication::arguments().mid(1), &error);
+    if (!command) {
+        *exitStatus = finish(CtlOutcome::failed(CtlOutcome::BadUsage, error));
+        return std::nullopt;
+    }
+    if (command->kind == Kind::Help) {
+        std::printf("%s\n", qPrintable(CtlCommand::help()));
+        *exitStatus = CtlOutcome::Done;
+        return std::nullopt;
+    }
+    return command;
 }

@@ -4,6 +4,8 @@
 #include "ctlcommand.h"
 #include "ctloutcome.h"
 
+#include <optional>
+
 class ControllerLink;
 
 /// Carrying out a corvane-ctl command over a link, and reporting how it went.
@@ -15,7 +17,11 @@ CtlOutcome dispatch(const CtlCommand &command, ControllerLink &link);
 /// Says on stderr what went wrong, with the usage line for bad usage; returns the exit status.
 int finish(const CtlOutcome &outcome);
 
-/// Prints the help; the exit status.
-int help();
+/**
+ * Quietens the plug-in's debug lines (QT_LOGGING_RULES still wins) and reads
+ * the command line. Nothing is left to run after bad usage or help: then the
+ * result is empty and *exitStatus says how it went.
+ */
+std::optional<CtlCommand> commandLine(int *exitStatus);
 
 } // namespace CtlRunner

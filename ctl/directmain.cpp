@@ -11,7 +11,6 @@
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QLoggingCategory>
 
 #include <cstdio>
 
@@ -73,13 +72,9 @@ CtlOutcome runDirect(const CtlCommand &command)
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
-    // The plug-in's debug lines are for the program's log; QT_LOGGING_RULES still wins.
-    QLoggingCategory::setFilterRules(QStringLiteral("corvane.*.debug=false"));
-    QString error;
-    const std::optional<CtlCommand> command = CtlCommand::parse(QCoreApplication::arguments().mid(1), &error);
+    int exitStatus = CtlOutcome::Done;
+    const std::optional<CtlCommand> command = CtlRunner::commandLine(&exitStatus);
     if (!command)
-        return CtlRunner::finish(CtlOutcome::failed(CtlOutcome::BadUsage, error));
-    if (command->kind == Kind::Help)
-        return CtlRunner::help();
+        return exitStatus;
     return CtlRunner::finish(command->kind == Kind::List ? list(*command) : runDirect(*command));
 }

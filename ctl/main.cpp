@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QLoggingCategory>
 
 #include <cerrno>
 #include <cstdio>
@@ -36,14 +35,10 @@ int runDirectly(char *argv[])
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
-    // Debug lines are for the program's log; QT_LOGGING_RULES still wins.
-    QLoggingCategory::setFilterRules(QStringLiteral("corvane.*.debug=false"));
-    QString error;
-    const std::optional<CtlCommand> command = CtlCommand::parse(QCoreApplication::arguments().mid(1), &error);
+    int exitStatus = CtlOutcome::Done;
+    const std::optional<CtlCommand> command = CtlRunner::commandLine(&exitStatus);
     if (!command)
-        return CtlRunner::finish(CtlOutcome::failed(CtlOutcome::BadUsage, error));
-    if (command->kind == CtlCommand::Kind::Help)
-        return CtlRunner::help();
+        return exitStatus;
     if (command->kind != CtlCommand::Kind::List) {
         if (const std::unique_ptr<PanelLink> panel = PanelLink::ifRunning())
             return CtlRunner::finish(CtlRunner::dispatch(*command, *panel));

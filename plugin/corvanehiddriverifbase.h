@@ -50,7 +50,6 @@ protected:
     bool sendBlock(quint8 firstReportId, const QByteArray &block);
 
     hid_device *m_device = nullptr;
-    void *m_privateData = nullptr;
 
 private:
     bool counted(bool wentThrough);
