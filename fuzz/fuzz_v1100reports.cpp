@@ -8,6 +8,7 @@
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     silenceLogging();
+    keepClaimsInMemory();
     return 0;
 }
 

@@ -7,6 +7,7 @@
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     silenceLogging();
+    keepClaimsInMemory();
     return 0;
 }
 

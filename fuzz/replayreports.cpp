@@ -3,7 +3,9 @@
 
 #include "corvanehidtransport.h"
 
+#include <QFile>
 #include <QObject>
+#include <QTemporaryDir>
 
 #include <algorithm>
 
@@ -13,6 +15,17 @@ namespace {
 constexpr size_t MaxReplies = 16;
 
 } // namespace
+
+// Every open claims the controller with a lock file, which is synced to disk
+// when written. A login session's runtime folder is in memory; without one
+// the claim goes to the disk's temporary folder and the syncs, not the
+// decoders, take most of each iteration.
+void keepClaimsInMemory()
+{
+    static const QTemporaryDir runtime(QStringLiteral("/dev/shm/corvane-fuzz-XXXXXX"));
+    if (runtime.isValid())
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+}
 
 void replayReports(CorvaneHIDDriverIfBase &protocol, CorvaneSim::Protocol kind, const uint8_t *data, size_t size)
 {

@@ -16,3 +16,7 @@
  * update on a scratch driver object and closes it again.
  */
 void replayReports(CorvaneHIDDriverIfBase &protocol, CorvaneSim::Protocol kind, const uint8_t *data, size_t size);
+
+/// Points the controllers' claim files at a folder in memory (/dev/shm, where
+/// the machine has one) for the rest of the process; call once at start.
+void keepClaimsInMemory();
