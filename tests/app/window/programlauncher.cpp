@@ -7,10 +7,20 @@
 #include <QFile>
 #include <QSystemSemaphore>
 
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
+
+// Wine runs the offscreen platform into a hang; its windows go to the X
+// server the suite runs on.
+#ifdef Q_OS_WIN
+constexpr char Platform[] = "windows";
+#else
+constexpr char Platform[] = "offscreen";
+#endif
 
 const char *const Folders[][2] = {
     {"HOME", "home"},
@@ -24,7 +34,7 @@ QProcessEnvironment sandboxEnvironment(const QString &folders, const QProcessEnv
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const auto &folder : Folders)
         environment.insert(QLatin1String(folder[0]), folders + QLatin1Char('/') + QLatin1String(folder[1]));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QLatin1String(Platform));
     environment.insert(QStringLiteral("CORVANE_SIM_DEVICES"), QStringLiteral("v2000"));
     environment.insert(extra);
     return environment;
@@ -55,6 +65,12 @@ void ProgramLauncher::isolate() const
     qputenv("TMPDIR", QFile::encodeName(path(QStringLiteral("tmp"))));
 }
 
+std::unique_ptr<QProcess> ProgramLauncher::start(const QString &program, const QProcessEnvironment &extra) const
+{
+    return launch(program, {}, sandboxEnvironment(m_root.path(), extra));
+}
+
+#ifndef Q_OS_WIN
 void ProgramLauncher::removeStaleMarker()
 {
     QSharedMemory stale(InstanceMarker::key());
@@ -63,11 +79,6 @@ void ProgramLauncher::removeStaleMarker()
     // The segment's lock is a semaphore that a killed process leaves behind
     // too; one made in Create mode is removed again when it goes.
     QSystemSemaphore lock(InstanceMarker::key(), 1, QSystemSemaphore::Create);
-}
-
-std::unique_ptr<QProcess> ProgramLauncher::start(const QString &program, const QProcessEnvironment &extra) const
-{
-    return launch(program, {}, sandboxEnvironment(m_root.path(), extra));
 }
 
 std::unique_ptr<QProcess> ProgramLauncher::startAsUser(uint uid, uint gid, const QString &program,
@@ -97,3 +108,4 @@ QString ProgramLauncher::userFolders(uint uid, uint gid) const
     }
     return made ? folders : QString();
 }
+#endif

@@ -11,9 +11,10 @@
 /**
  * Starts real processes of the program in a sandbox of their own: home,
  * configuration, runtime and temporary folders inside one temporary
- * directory. The temporary folder also decides which instance marker the
- * processes meet, so a suite never meets a program that runs elsewhere;
- * isolate() lets the test process itself see the same marker.
+ * directory. On Linux the temporary folder also decides which instance
+ * marker the processes meet, so a suite never meets a program that runs
+ * elsewhere; isolate() lets the test process itself see the same marker.
+ * On Windows the marker is the login session's whatever the folders.
  */
 class ProgramLauncher final
 {
@@ -26,15 +27,16 @@ public:
     /// Points this process's temporary folder at the sandbox's.
     void isolate() const;
 
+    /// Starts @p program with the sandbox environment plus @p extra.
+    std::unique_ptr<QProcess> start(const QString &program,
+                                    const QProcessEnvironment &extra = QProcessEnvironment()) const;
+
+#ifndef Q_OS_WIN
     /**
      * Removes the marker segment that killed or exit()ed instances leave
      * behind, as the next launch would; needs isolate().
      */
     static void removeStaleMarker();
-
-    /// Starts @p program with the sandbox environment plus @p extra.
-    std::unique_ptr<QProcess> start(const QString &program,
-                                    const QProcessEnvironment &extra = QProcessEnvironment()) const;
 
     /**
      * Starts @p program as the user @p uid (group @p gid) through setpriv,
@@ -49,6 +51,7 @@ public:
 private:
     /// Makes the folders of the user @p uid in the sandbox; returns their parent, empty on failure.
     QString userFolders(uint uid, uint gid) const;
+#endif
 
     QTemporaryDir m_root;
 };
