@@ -6,6 +6,7 @@
 
 #include "corvanesim.h"
 
+#include <QSignalSpy>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -45,6 +46,15 @@ inline int probeGets()
     for (const QString &exchange : exchanges())
         count += exchange.endsWith(QLatin1String("get:1")) || exchange.endsWith(QLatin1String("get-failed:1"));
     return count;
+}
+
+/// The path argument of each signal @p spy caught, in order.
+inline QStringList signalledPaths(const QSignalSpy &spy)
+{
+    QStringList found;
+    for (const QList<QVariant> &arguments : spy)
+        found << arguments.at(0).toString();
+    return found;
 }
 
 } // namespace HotplugTestKit

@@ -8,18 +8,6 @@
 using CorvaneSim::Bus;
 using namespace HotplugTestKit;
 
-namespace {
-
-QStringList paths(const QSignalSpy &spy)
-{
-    QStringList found;
-    for (const QList<QVariant> &arguments : spy)
-        found << arguments.at(0).toString();
-    return found;
-}
-
-} // namespace
-
 class TestCorvaneDeviceNotificationWidget : public QObject
 {
     Q_OBJECT
@@ -70,8 +58,8 @@ void TestCorvaneDeviceNotificationWidget::handleDeviceEvent()
     QSignalSpy disconnectedSpy(&widget, &CorvaneDeviceNotificationWidget::deviceDisconnected);
     widget.handleDeviceEvent(subsystem, action, devnode);
 
-    QCOMPARE(paths(connectedSpy), connected);
-    QCOMPARE(paths(disconnectedSpy), disconnected);
+    QCOMPARE(signalledPaths(connectedSpy), connected);
+    QCOMPARE(signalledPaths(disconnectedSpy), disconnected);
 }
 
 void TestCorvaneDeviceNotificationWidget::registrationReportsEachInterfaceOnce()
@@ -85,9 +73,9 @@ void TestCorvaneDeviceNotificationWidget::registrationReportsEachInterfaceOnce()
     widget.registerDeviceNotification();
 
     plug(QStringLiteral("v2000,interfaces=2"));
-    QCOMPARE(paths(connected), (QStringList{simPath(1, 0), simPath(1, 1)}));
+    QCOMPARE(signalledPaths(connected), (QStringList{simPath(1, 0), simPath(1, 1)}));
     Bus::instance().unplug(1);
-    QCOMPARE(paths(disconnected), (QStringList{simPath(1, 0), simPath(1, 1)}));
+    QCOMPARE(signalledPaths(disconnected), (QStringList{simPath(1, 0), simPath(1, 1)}));
     QVERIFY(widget.isHidden());
 }
 
@@ -102,7 +90,7 @@ void TestCorvaneDeviceNotificationWidget::unregisterStopsEvents()
 
     widget.registerDeviceNotification();
     plug(QStringLiteral("v1100"));
-    QCOMPARE(paths(connected), QStringList{simPath(2)});
+    QCOMPARE(signalledPaths(connected), QStringList{simPath(2)});
 
     // A widget destroyed while registered must not be called afterwards.
     auto *registered = new CorvaneDeviceNotificationWidget;

@@ -4,6 +4,7 @@
 // name their controller.
 #include "corvanedevicenotificationwidget.h"
 #include "corvanehotplugmonitor.h"
+#include "hotplugtestkit.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -37,15 +38,9 @@ void sendDeviceChange(QWidget &widget, WPARAM event, std::vector<char> *header)
                  reinterpret_cast<LPARAM>(header ? header->data() : nullptr));
 }
 
-QStringList paths(const QSignalSpy &spy)
-{
-    QStringList found;
-    for (const QList<QVariant> &arguments : spy)
-        found << arguments.at(0).toString();
-    return found;
-}
-
 } // namespace
+
+using namespace HotplugTestKit;
 
 class TestWin32Hotplug : public QObject
 {
@@ -92,8 +87,8 @@ void TestWin32Hotplug::deviceChangeMessage()
     std::vector<char> header = broadcast(DWORD(deviceType), ControllerPath);
     sendDeviceChange(widget, WPARAM(event), deviceType < 0 ? nullptr : &header);
 
-    QCOMPARE(paths(connectedSpy), connected);
-    QCOMPARE(paths(disconnectedSpy), disconnected);
+    QCOMPARE(signalledPaths(connectedSpy), connected);
+    QCOMPARE(signalledPaths(disconnectedSpy), disconnected);
     QVERIFY(widget.isHidden());
 }
 
@@ -124,7 +119,7 @@ void TestWin32Hotplug::pathNamesItsDevice_data()
 void TestWin32Hotplug::pathNamesItsDevice()
 {
     QFETCH(QString, path);
-    QTEST(CorvaneHotplugMonitor::isPathOfDevice(path, 0x2a0e, 0x1000), "supported");
+    QTEST(CorvaneHotplugMonitor::isPathOfDevice(path, VendorId, ProductId), "supported");
 }
 
 QTEST_MAIN(TestWin32Hotplug)
