@@ -3,6 +3,7 @@
 // folder is put on the library paths), offscreen.
 #include "connectionview.h"
 #include "corvanedrivernames.h"
+#include "corvanesim.h"
 #include "fanmodes.h"
 #include "mainwindow.h"
 #include "modalboxwatcher.h"
@@ -112,7 +113,6 @@ private:
     QObject *device(MainWindow &window) const { return window.m_device; }
     QObject *deviceAdapter(MainWindow &window) const { return window.m_connectionView->driver(); }
     int simExchanges() const;
-    void simControl(const QByteArray &line) const;
     template <typename T>
     static T *widget(MainWindow &window, const QString &name);
 
@@ -129,7 +129,6 @@ void MainWindowTest::initTestCase()
     // second may ever be opened.
     qputenv("CORVANE_SIM_DEVICES", "v2000,vid=0x1234;v2000");
     qputenv("CORVANE_SIM_LOG", QFile::encodeName(m_home.filePath(QStringLiteral("sim.log"))));
-    qputenv("CORVANE_SIM_CONTROL", QFile::encodeName(m_home.filePath(QStringLiteral("sim.control"))));
     QCoreApplication::addLibraryPath(QStringLiteral(CORVANE_SIM_BUILD_DIR));
 }
 
@@ -168,13 +167,6 @@ int MainWindowTest::simExchanges() const
             ++exchanges;
     }
     return exchanges;
-}
-
-void MainWindowTest::simControl(const QByteArray &line) const
-{
-    QFile control(m_home.filePath(QStringLiteral("sim.control")));
-    QVERIFY(control.open(QIODevice::WriteOnly));
-    control.write(line + '\n');
 }
 
 template <typename T>
@@ -226,23 +218,21 @@ void MainWindowTest::connectsOnlyAfterTheTablesAreSet()
     QCOMPARE(widget<QLabel>(*window, QStringLiteral("labelCvDeviceStatus"))->text(), QStringLiteral("Connected"));
 }
 
+// The suite shares the plug-in's simulated bus, as a real controller shares the system's.
 void MainWindowTest::hotPlugReachesTheWindow()
 {
-#ifdef Q_OS_WIN
-    QSKIP("plugs through the simulator's control FIFO, which Windows has not");
-#endif
     auto window = makeWindow();
     QSignalSpy opened(device(*window), DeviceManager::SupportedDeviceOpened.signal());
     QSignalSpy closed(device(*window), DeviceManager::SupportedDeviceClosed.signal());
     QVERIFY(opened.wait(10000));
 
-    simControl("unplug sim:2:0");
+    QVERIFY(CorvaneSim::Bus::instance().unplugPath(QStringLiteral("sim:2:0")));
     QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 10000);
     QVERIFY(!deviceAdapter(*window));
     QVERIFY(!widget<QWidget>(*window, QStringLiteral("frameStatus"))->isEnabled());
     QCOMPARE(widget<QLabel>(*window, QStringLiteral("labelCvDeviceStatus"))->text(), QStringLiteral("Unconnected"));
 
-    simControl("plug v2000");
+    QVERIFY(CorvaneSim::Bus::instance().plug(CorvaneSim::ControllerConfig::parseList(QStringLiteral("v2000")).value(0)) > 0);
     QTRY_COMPARE_WITH_TIMEOUT(opened.count(), 2, 10000);
     QVERIFY(deviceAdapter(*window));
     QVERIFY(widget<QWidget>(*window, QStringLiteral("frameStatus"))->isEnabled());
