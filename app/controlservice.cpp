@@ -281,30 +281,39 @@ void ControlService::UploadLedLaw(const QString &path)
         answer(m_leds.uploadLedLaw(path), ControlBus::InvalidArgument, QStringLiteral("the LEDs are off"));
 }
 
+void ControlService::answerAutoRun(bool accepted)
+{
+    answer(accepted, ControlBus::DeviceError, QStringLiteral("auto-run cannot be set now"));
+}
+
+void ControlService::answerHibernate(bool accepted)
+{
+    answer(accepted, ControlBus::DeviceError,
+           QStringLiteral("this controller (%1) has no hibernate setting").arg(firmware()));
+}
+
 void ControlService::SetFanAutoRun(bool on)
 {
     if (needsController())
-        answer(m_fans.setAutoRun(on), ControlBus::DeviceError, QStringLiteral("auto-run cannot be set now"));
+        answerAutoRun(m_fans.setAutoRun(on));
 }
 
 void ControlService::SetFanHibernate(bool on)
 {
     if (needsController())
-        answer(m_fans.setHibernate(on), ControlBus::DeviceError,
-               QStringLiteral("this controller (%1) has no hibernate setting").arg(firmware()));
+        answerHibernate(m_fans.setHibernate(on));
 }
 
 void ControlService::SetLedAutoRun(bool on)
 {
     if (needsController())
-        answer(m_leds.setAutoRun(on), ControlBus::DeviceError, QStringLiteral("auto-run cannot be set now"));
+        answerAutoRun(m_leds.setAutoRun(on));
 }
 
 void ControlService::SetLedHibernate(bool on)
 {
     if (needsController())
-        answer(m_leds.setHibernate(on), ControlBus::DeviceError,
-               QStringLiteral("this controller (%1) has no hibernate setting").arg(firmware()));
+        answerHibernate(m_leds.setHibernate(on));
 }
 
 void ControlService::Save()

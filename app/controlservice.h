@@ -115,6 +115,9 @@ private:
     bool needsController();
     bool checkColour(int colour);
     void answer(bool done, const char *error, const QString &message);
+    /// The answers of the fans' and the LEDs' auto-run and hibernate settings alike.
+    void answerAutoRun(bool accepted);
+    void answerHibernate(bool accepted);
     QVariantMap snapshot() const;
     QObject *driver() const;
 
