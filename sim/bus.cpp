@@ -62,6 +62,11 @@ void Bus::setFanRpm(int controller, int fan, quint32 rpm)
     d->core.setFanRpm(controller, fan, rpm);
 }
 
+bool Bus::stallFan(const QString &path, int fan)
+{
+    return d->core.stallFan(path, fan);
+}
+
 void Bus::setAdapter(int controller, quint16 reading)
 {
     d->core.setAdapter(controller, reading);

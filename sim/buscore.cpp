@@ -200,6 +200,16 @@ void BusCore::setFanRpm(int controller, int fan, quint32 rpm)
         plugged->model->setFanRpm(fan, rpm);
 }
 
+bool BusCore::stallFan(const QString &path, int fan)
+{
+    QMutexLocker locker(&m_mutex);
+    const auto plugged = findPath(path);
+    if (plugged == m_controllers.end() || fan < 0 || fan > 3)
+        return false;
+    plugged->model->setFanRpm(fan, 0);
+    return true;
+}
+
 void BusCore::setAdapter(int controller, quint16 reading)
 {
     QMutexLocker locker(&m_mutex);

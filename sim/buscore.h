@@ -40,6 +40,7 @@ public:
     QStringList paths(int controller) const;
     std::optional<ControllerState> state(int controller) const;
     void setFanRpm(int controller, int fan, quint32 rpm);
+    bool stallFan(const QString &path, int fan);
     void setAdapter(int controller, quint16 reading);
     bool injectFault(const QString &path, Fault fault, int count, int after);
     void setSilentDelayMs(int ms);

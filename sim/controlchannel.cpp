@@ -101,6 +101,25 @@ std::optional<FaultLine> parseFault(const QString &arguments)
     return FaultLine{parts.at(0), *fault, count};
 }
 
+struct StallLine
+{
+    QString path;
+    int fan;
+};
+
+// "<path> stall <fan>"
+std::optional<StallLine> parseStall(const QString &arguments)
+{
+    const QStringList parts = arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (parts.size() != 3 || parts.at(1) != QLatin1String("stall"))
+        return std::nullopt;
+    bool fanOk = false;
+    const int fan = parts.at(2).toInt(&fanOk);
+    if (!fanOk)
+        return std::nullopt;
+    return StallLine{parts.at(0), fan};
+}
+
 // The verb and the rest of a control line.
 std::pair<QString, QString> splitLine(const QString &line)
 {
@@ -241,6 +260,8 @@ bool ControlChannel::actOnWire(const QString &line)
     if (verb != QLatin1String("fault"))
         return false;
     // One for an interface still to be plugged waits for the plug line before it.
+    if (const auto stall = parseStall(rest))
+        return Bus::instance().stallFan(stall->path, stall->fan);
     const auto fault = parseFault(rest);
     return fault && Bus::instance().injectFault(fault->path, fault->fault, fault->count);
 }
@@ -292,10 +313,16 @@ void ControlChannel::unplugLine(const QString &path)
 
 void ControlChannel::faultLine(const QString &arguments)
 {
+    if (const auto stall = parseStall(arguments)) {
+        if (!Bus::instance().stallFan(stall->path, stall->fan))
+            qCWarning(lcCorvaneSim, "control: no fan %d at '%s'", stall->fan, qPrintable(stall->path));
+        return;
+    }
     const auto line = parseFault(arguments);
     if (!line) {
-        qCWarning(lcCorvaneSim, "control: expected 'fault <path> <send|get|silent|garbage> [count]', got '%s'",
-                  qPrintable(arguments));
+        qCWarning(lcCorvaneSim,
+                  "control: expected 'fault <path> <send|get|silent|garbage> [count]' or 'fault <path> stall <fan>',"
+                  " got '%s'", qPrintable(arguments));
         return;
     }
     if (!Bus::instance().injectFault(line->path, line->fault, line->count))

@@ -14,6 +14,7 @@ namespace CorvaneSim {
  *   plug <item as in CORVANE_SIM_DEVICES>
  *   unplug <path>
  *   fault <path> <send|get|silent|garbage> [count]
+ *   fault <path> stall <fan>   (the fan reports 0 rpm at any duty)
  * The FIFO itself is read on a thread of its own, so that what happens on
  * the wire does not wait for the event loop, which may be busy in a long
  * exchange: a fault for a present interface takes effect as soon as its line

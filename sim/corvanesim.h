@@ -109,6 +109,9 @@ public:
     std::optional<ControllerState> state(int controller) const;
     void setFanRpm(int controller, int fan, quint32 rpm);
     void setAdapter(int controller, quint16 reading);
+    /// Stops @p fan (0 to 3) of the controller with @p path: it reports 0 rpm at
+    /// any duty until setFanRpm gives it a speed again. False for no such path or fan.
+    bool stallFan(const QString &path, int fan);
 
     /// Counts add up over calls; Silent ignores @p count and lasts until unplug and
     /// silences the whole controller. Send and Get failures start after @p after
@@ -136,7 +139,7 @@ public:
 
     /**
      * Start reading control lines ("plug <item>", "unplug <path>",
-     * "fault <path> <send|get|silent|garbage> [count]") from the FIFO at
+     * "fault <path> <send|get|silent|garbage> [count]", "fault <path> stall <fan>") from the FIFO at
      * @p fifoPath, or at CORVANE_SIM_CONTROL when it is empty; the FIFO is
      * created (mode 0600) when absent, and refused when it is not a FIFO of
      * this user's that group and others have no access to. Must be called on a thread that runs an event loop:

@@ -30,6 +30,7 @@ private slots:
     void plugAndUnplugReachListeners();
     void faultLines();
     void faultActsAtOnce();
+    void stalledFanStaysStill();
     void unplugCutsOffAtOnce();
     void badLinesAreSkipped();
     void oneReaderPerFifo();
@@ -130,6 +131,20 @@ void TestSimControl::faultLines()
     QTRY_COMPARE(m_heard.size(), 3);
     QCOMPARE(send(device.get(), report("06 a0 c0 30 a1")), -1);
     QCOMPARE(state(1).saveCount, 0);
+}
+
+void TestSimControl::stalledFanStaysStill()
+{
+    plug(QStringLiteral("v2000,hw=22"));
+    const Handle device = open(QStringLiteral("sim:1:0"));
+    QVERIFY(send(device.get(), report("06 a0 b0 02 b0 50 c0 10 a1")) >= 0);
+    QVERIFY(state(1).fanRpm[2] > 0);
+
+    write("fault sim:1:0 stall 2\n");
+    QVERIFY(blockUntil([] { return state(1).fanRpm[2] == 0; }));
+    QVERIFY(send(device.get(), report("06 a0 b0 02 b0 64 c0 10 a1")) >= 0);
+    QCOMPARE(state(1).fanRpm[2], 0u);
+    QCOMPARE(state(1).live.fanDuty[2], quint8(100));
 }
 
 void TestSimControl::faultActsAtOnce()
