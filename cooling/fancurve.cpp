@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fancurve.h"
 
+#include <QLocale>
 #include <QStringList>
 
 #include <algorithm>
@@ -75,7 +76,8 @@ QString FanCurve::toText() const
 {
     QStringList items;
     for (const Point &point : m_points)
-        items.append(QStringLiteral("%1:%2").arg(point.value).arg(point.level));
+        items.append(QString::number(point.value, 'g', QLocale::FloatingPointShortest) + QLatin1Char(':')
+                     + QString::number(point.level, 'g', QLocale::FloatingPointShortest));
     return items.join(QLatin1Char(','));
 }
 
