@@ -5,14 +5,17 @@
 
 bool AlarmBoard::raise(const CoolingAlarm &alarm)
 {
-    const QString id = alarm.id();
-    const bool standing = std::any_of(m_standing.cbegin(), m_standing.cend(),
-                                      [&id](const CoolingAlarm &one) { return one.id() == id; });
-    if (standing)
+    if (isStanding(alarm.id()))
         return false;
     m_standing.append(alarm);
-    emit alarmBegan(id, alarm.text());
+    emit alarmBegan(alarm.id(), alarm.text());
     return true;
+}
+
+bool AlarmBoard::isStanding(const QString &id) const
+{
+    return std::any_of(m_standing.cbegin(), m_standing.cend(),
+                       [&id](const CoolingAlarm &alarm) { return alarm.id() == id; });
 }
 
 bool AlarmBoard::clear(const QString &id)

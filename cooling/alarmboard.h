@@ -23,6 +23,7 @@ public:
     /// Ends every standing alarm @p matches picks.
     void clearWhere(const std::function<bool(const CoolingAlarm &)> &matches);
 
+    bool isStanding(const QString &id) const;
     const QVector<CoolingAlarm> &standing() const { return m_standing; }
     QStringList standingIds() const;
 

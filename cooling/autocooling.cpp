@@ -71,9 +71,11 @@ int AutoCooling::curveTop(int group, const TopLevels &tops) const
     return asAutoAlwaysDid ? tops[0] : tops[std::size_t(group)];
 }
 
+// Naming the source scans the hwmon class; a standing alarm has its name already.
 void AutoCooling::sourceLost(int group)
 {
-    m_alarms.raise(CoolingAlarm::sourceLost(group, m_sources.nameOf(choice(group).source())));
+    if (!m_alarms.isStanding(CoolingAlarm::sourceLost(group, QString()).id()))
+        m_alarms.raise(CoolingAlarm::sourceLost(group, m_sources.nameOf(choice(group).source())));
 }
 
 void AutoCooling::sourceRead(int group)
