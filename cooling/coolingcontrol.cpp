@@ -40,14 +40,19 @@ QVector<CoolingControl::SourceValue> CoolingControl::sourceValues()
 
 CoolingControl::SourceValue CoolingControl::valueOf(const SourceList::Source &source)
 {
-    if (source.unit == SourceList::Unit::Percent) {
+    return {source, currentValue(source.id)};
+}
+
+std::optional<double> CoolingControl::currentValue(const QString &id)
+{
+    if (SourceList::unitOf(id) == SourceList::Unit::Percent) {
         const std::optional<int> percent = m_sources.lastCpuPercent();
-        return {source, percent ? std::optional<double>(*percent) : std::nullopt};
+        return percent ? std::optional<double>(*percent) : std::nullopt;
     }
-    const SourceList::Reading reading = m_sources.readTemperature(source.id);
+    const SourceList::Reading reading = m_sources.readTemperature(id);
     if (reading.status != SourceList::Reading::Status::Value)
-        return {source, std::nullopt};
-    return {source, reading.value};
+        return std::nullopt;
+    return reading.value;
 }
 
 int CoolingControl::levelFor(int group, double value, const AutoCooling::TopLevels &tops) const

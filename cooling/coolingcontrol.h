@@ -48,6 +48,8 @@ public:
     bool offersTemperatures() const { return m_sources.offersTemperatures(); }
     /// Each source with its value now; the CPU load's is the last AUTO tick's.
     QVector<SourceValue> sourceValues();
+    /// The value of the source @p id now, if it has one; the CPU load's is the last AUTO tick's.
+    std::optional<double> currentValue(const QString &id);
     const CoolingChoice &choice(int group) const { return m_auto.choice(group); }
     /// The level @p group's curve gives for @p value at the top level @p tops (for the page's live view).
     int levelFor(int group, double value, const AutoCooling::TopLevels &tops) const;
