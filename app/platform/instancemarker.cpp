@@ -56,7 +56,10 @@ bool InstanceMarker::createOrRequestShow(QSharedMemory &marker)
 {
     if (marker.create(Size, QSharedMemory::ReadWrite) && setUp(marker))
         return true;
-    if (marker.attach(QSharedMemory::ReadWrite))
-        requestShow(marker);
+    // A fresh object: one whose create() failed keeps its lock's error and,
+    // with a native key, can no longer attach.
+    const QSharedPointer<QSharedMemory> running = make();
+    if (running->attach(QSharedMemory::ReadWrite))
+        requestShow(*running);
     return false;
 }

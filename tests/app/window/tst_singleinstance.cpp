@@ -268,7 +268,10 @@ void SingleInstanceTest::eachUserRunsAnInstance()
     const QString theirLog = m_launcher.path(QStringLiteral("tmp/nobody.log"));
     const QString myLog = m_launcher.path(QStringLiteral("tmp/root.log"));
 
-    auto theirs = m_launcher.startAsUser(other->pw_uid, other->pw_gid, Program, exchangeLog(theirLog));
+    // A simulated controller of their own: one controller has one owner across users.
+    QProcessEnvironment theirEnvironment = exchangeLog(theirLog);
+    theirEnvironment.insert(QStringLiteral("CORVANE_SIM_DEV_DIR"), m_launcher.path(QStringLiteral("tmp/nobody-dev")));
+    auto theirs = m_launcher.startAsUser(other->pw_uid, other->pw_gid, Program, theirEnvironment);
     QVERIFY(theirs);
     m_running.push_back(std::move(theirs));
     m_running.push_back(m_launcher.start(Program, exchangeLog(myLog)));
