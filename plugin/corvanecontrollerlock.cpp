@@ -2,6 +2,7 @@
 #include "corvanecontrollerlock.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <optional>
 
@@ -47,10 +48,15 @@ std::optional<qint64> flockHolderPid(const struct stat &node)
     return std::nullopt;
 }
 
+// The program file's name where this user may see it; else the kernel's
+// name for the process, which keeps only the first 15 characters of it.
 QString programOf(qint64 pid)
 {
-    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-    const QString name = comm.open(QIODevice::ReadOnly) ? QString::fromUtf8(comm.readAll()).trimmed() : QString();
+    const QString proc = QStringLiteral("/proc/%1/").arg(pid);
+    QString name = QFileInfo(QFile::symLinkTarget(proc + QStringLiteral("exe"))).fileName();
+    QFile comm(proc + QStringLiteral("comm"));
+    if (name.isEmpty() && comm.open(QIODevice::ReadOnly))
+        name = QString::fromUtf8(comm.readAll()).trimmed();
     return name.isEmpty() ? QStringLiteral("a process") : name;
 }
 

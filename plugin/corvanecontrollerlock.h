@@ -11,7 +11,7 @@
  * On Linux the claim is flock(LOCK_EX | LOCK_NB) on the controller's device
  * node: one inode for every user and root, dropped by the kernel when the
  * holder dies, nothing left behind. The holder is found in /proc/locks by the
- * node's device and inode, and named by its /proc/<pid>/comm.
+ * node's device and inode, and named by the program it runs (/proc/<pid>).
  *
  * On Windows it is a semaphore of one in the machine-wide Global\ namespace,
  * named after the device path (letter case ignored), which goes away with

@@ -35,7 +35,7 @@ bool isThisProcess(const QString &holder)
     return !holder.isEmpty();
 #else
     return holder == QStringLiteral("%1 (pid %2)")
-                         .arg(QFileInfo(QCoreApplication::applicationFilePath()).fileName().left(15))
+                         .arg(QFileInfo(QCoreApplication::applicationFilePath()).fileName())
                          .arg(QCoreApplication::applicationPid());
 #endif
 }
