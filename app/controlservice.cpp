@@ -6,9 +6,9 @@
 #include "connectionview.h"
 #include "controlbus.h"
 #include "corvanedrivernames.h"
-#include "corvaneledlaw.h"
 #include "corvaneledlawreader.h"
 #include "fanmodes.h"
+#include "ledlawsnapshot.h"
 #include "ledpanel.h"
 #include "windowlogging.h"
 
@@ -250,27 +250,29 @@ void ControlService::SetLedPower(bool on)
 void ControlService::SetSolidColour(int colour)
 {
     if (checkColour(colour) && needsController())
-        answer(m_leds.setSolidColour(colour), ControlBus::InvalidArgument, QStringLiteral("the LEDs are off"));
+        answerLedLaw(m_leds.setSolidColour(colour));
 }
 
 void ControlService::SetBreathingColour(int colour)
 {
     if (checkColour(colour) && needsController())
-        answer(m_leds.setBreathingColour(colour), ControlBus::InvalidArgument, QStringLiteral("the LEDs are off"));
+        answerLedLaw(m_leds.setBreathingColour(colour));
 }
 
 void ControlService::SetColourCycle()
 {
     if (needsController())
-        answer(m_leds.setColourCycle(), ControlBus::InvalidArgument, QStringLiteral("the LEDs are off"));
+        answerLedLaw(m_leds.setColourCycle());
 }
 
-// The file is judged by the rule the driver applies before it uploads, so
-// a file the controller would never get is refused here, not dropped there.
+// The file is read here once, as it is now, and judged by the rule the driver
+// applies before it uploads: a file the controller would never get is
+// refused here, not dropped there, and a file changed afterwards changes
+// nothing.
 void ControlService::UploadLedLaw(const QString &path)
 {
-    CorvaneLEDLaw law;
-    if (!CorvaneLEDLawReader::readFile(path, &law)) {
+    std::unique_ptr<LedLawSnapshot> law = LedLawSnapshot::take(path);
+    if (!law) {
         refuse(ControlBus::InvalidArgument,
                QStringLiteral("%1 is not a readable LED law file under %2 bytes")
                    .arg(path)
@@ -278,7 +280,13 @@ void ControlService::UploadLedLaw(const QString &path)
         return;
     }
     if (needsController())
-        answer(m_leds.uploadLedLaw(path), ControlBus::InvalidArgument, QStringLiteral("the LEDs are off"));
+        answerLedLaw(m_leds.uploadLedLaw(std::move(law)));
+}
+
+// The LEDs being off is the controller's state, not a fault in the request.
+void ControlService::answerLedLaw(bool played)
+{
+    answer(played, ControlBus::DeviceError, QStringLiteral("the LEDs are off"));
 }
 
 void ControlService::answerAutoRun(bool accepted)

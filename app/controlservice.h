@@ -116,6 +116,7 @@ private:
     bool checkColour(int colour);
     void answer(bool done, const char *error, const QString &message);
     /// The answers of the fans' and the LEDs' auto-run and hibernate settings alike.
+    void answerLedLaw(bool played);
     void answerAutoRun(bool accepted);
     void answerHibernate(bool accepted);
     QVariantMap snapshot() const;

@@ -3,8 +3,6 @@
 #include "ui_mainwindow.h"
 
 #include "corvanedrivernames.h"
-#include "corvaneledlaw.h"
-#include "corvaneledlawreader.h"
 #include "deviceidentity.h"
 #include "ledlawfiles.h"
 
@@ -63,14 +61,12 @@ bool LedPanel::setColourCycle()
     return playEffect(Effect::Cycle, -1);
 }
 
-// Judged by the rule the driver applies before it uploads: a file it would
-// drop is refused here, where the caller hears of it.
-bool LedPanel::uploadLedLaw(const QString &path)
+bool LedPanel::uploadLedLaw(std::unique_ptr<LedLawSnapshot> law)
 {
-    CorvaneLEDLaw law;
-    if (!canPlay() || !CorvaneLEDLawReader::readFile(path, &law))
+    if (!canPlay() || !law)
         return false;
-    sendLaw(path);
+    sendLaw(law->path());
+    m_uploadedLaw = std::move(law);
     m_effect = Effect::None;
     m_colour = -1;
     return true;

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ledlawsnapshot.h"
+
 #include <QObject>
 #include <QString>
+
+#include <memory>
 
 class QButtonGroup;
 struct DeviceIdentity;
@@ -49,11 +53,11 @@ public:
     bool setBreathingColour(int colour);
     bool setColourCycle();
     /**
-     * Sends the LED law file at @p path (a file name or a ":/" resource) as
-     * the effect buttons do; the preview keeps what it showed. Refused when
-     * @p path is not an LED law file that a controller can play.
+     * Sends the law read into @p law as the effect buttons do; the preview
+     * keeps what it showed. The law's copy is kept until the next upload, so
+     * the driver can read it when it comes to it.
      */
-    bool uploadLedLaw(const QString &path);
+    bool uploadLedLaw(std::unique_ptr<LedLawSnapshot> law);
     /// The controller's own option: play the stored effect at power-on.
     bool setAutoRun(bool on);
     Effect effect() const { return m_effect; }
@@ -79,4 +83,5 @@ private:
     bool m_canHibernate = false;
     Effect m_effect = Effect::None;
     int m_colour = -1;
+    std::unique_ptr<LedLawSnapshot> m_uploadedLaw;
 };

@@ -3,6 +3,8 @@
 
 #include <QDir>
 
+#include <cmath>
+
 namespace {
 
 using Kind = CtlCommand::Kind;
@@ -53,7 +55,7 @@ private:
             } else if (word == QLatin1String("--wait")) {
                 bool ok = false;
                 const double seconds = i + 1 < m_words.size() ? m_words[i + 1].toDouble(&ok) : 0;
-                if (!ok || seconds < 0 || seconds > LongestWaitSeconds) {
+                if (!ok || !std::isfinite(seconds) || seconds < 0 || seconds > LongestWaitSeconds) {
                     *m_error = QStringLiteral("--wait takes a number of seconds");
                     return false;
                 }

@@ -1,18 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QLockFile>
 #include <QString>
 
 /**
  * The advisory claim a process holds on one controller while it has it open,
- * so that two processes never interleave reports with the same controller.
+ * so that two processes never interleave reports with the same controller,
+ * whichever user or runtime folder they run with.
  *
- * The claim is a lock file keyed by the device path (letter case ignored) in
- * $XDG_RUNTIME_DIR, or in the temporary folder with the user id in its name
- * when there is no runtime folder (on Windows the user's own temporary folder). The file names the holder's process id
- * and program; a holder that died leaves a stale file, which the next claim
- * takes over.
+ * On Linux the claim is flock(LOCK_EX | LOCK_NB) on the controller's device
+ * node: one inode for every user and root, dropped by the kernel when the
+ * holder dies, nothing left behind. The holder is found in /proc/locks by the
+ * node's device and inode, and named by the program it runs (/proc/<pid>).
+ *
+ * On Windows it is a semaphore of one in the machine-wide Global\ namespace,
+ * named after the device path (letter case ignored), which goes away with
+ * the last handle to it; there the holder is not named.
+ *
+ * A second claim of the same process on the same controller is refused too.
  */
 class CorvaneControllerLock final
 {
@@ -26,15 +31,24 @@ public:
     bool tryLock();
 
     /**
-     * Who holds the claim on @p devPath, as "<program> (pid <n>)"; empty when
-     * nobody does. A claim of this very process counts as held.
+     * Who holds the claim on @p devPath, as "<program> (pid <n>)" where it
+     * can be told; empty when nobody does. A claim of this very process
+     * counts as held.
      */
     static QString holder(const QString &devPath);
 
-    /// Where the claim on @p devPath lives.
-    static QString lockFilePath(const QString &devPath);
+    /**
+     * The file whose lock is the claim on @p devPath; empty when there is
+     * none. Defined by the HID layer the plug-in links: hidraw's paths are
+     * the device nodes themselves. Not used on Windows.
+     */
+    static QString nodeOf(const QString &devPath);
 
 private:
-    QString m_path;
-    QLockFile m_file;
+    QString m_devPath;
+#ifdef Q_OS_WIN
+    void *m_semaphore = nullptr;
+#else
+    int m_fd = -1;
+#endif
 };

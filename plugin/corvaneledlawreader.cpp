@@ -285,7 +285,11 @@ bool CorvaneLEDLawReader::readFile(const QString &path, CorvaneLEDLaw *law)
     if (!QFileInfo(path).isFile() || file.size() >= MaxFileSize || !file.open(QIODevice::ReadOnly))
         return false;
     // Bounded even where size() cannot be trusted: a law file never reaches the limit.
-    const QByteArray bytes = file.read(MaxFileSize);
+    return readPlayable(file.read(MaxFileSize), law);
+}
+
+bool CorvaneLEDLawReader::readPlayable(const QByteArray &bytes, CorvaneLEDLaw *law)
+{
     if (bytes.isEmpty() || bytes.size() >= MaxFileSize)
         return false;
     return read(bytes, law) && law->intervalTimeMS != 0 && law->lawCount != 0;

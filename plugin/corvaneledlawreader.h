@@ -38,6 +38,9 @@ public:
      */
     static bool readFile(const QString &path, CorvaneLEDLaw *law);
 
+    /// As readFile(), for the bytes of a file read already.
+    static bool readPlayable(const QByteArray &bytes, CorvaneLEDLaw *law);
+
 private:
     explicit CorvaneLEDLawReader(const QByteArray &bytes);
 

@@ -1,22 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "instancemarker.h"
 
+#include "markerlock.h"
+
 #include <algorithm>
 
 namespace {
 
-// Guards one access to the bytes with the segment's lock. Lock results are
-// ignored on purpose: a marker that cannot be locked is still better used
-// than not.
+// Guards one access to the bytes with the marker's lock.
 template <typename Access>
 auto withLockedBytes(QSharedMemory &marker, Access access)
 {
-    marker.lock();
+    const MarkerLock lock(marker);
     auto *bytes = static_cast<char *>(marker.data());
     const int size = bytes ? marker.size() : 0;
-    const auto result = access(bytes, size);
-    marker.unlock();
-    return result;
+    return access(bytes, size);
 }
 
 bool setUp(QSharedMemory &marker)
@@ -43,10 +41,6 @@ void requestShow(QSharedMemory &marker)
 
 } // namespace
 
-QSharedPointer<QSharedMemory> InstanceMarker::make()
-{
-    return QSharedPointer<QSharedMemory>::create(key());
-}
 
 bool InstanceMarker::takeShowRequest(QSharedMemory &marker)
 {
@@ -62,7 +56,10 @@ bool InstanceMarker::createOrRequestShow(QSharedMemory &marker)
 {
     if (marker.create(Size, QSharedMemory::ReadWrite) && setUp(marker))
         return true;
-    if (marker.attach(QSharedMemory::ReadWrite))
-        requestShow(marker);
+    // A fresh object: one whose create() failed keeps its lock's error and,
+    // with a native key, can no longer attach.
+    const QSharedPointer<QSharedMemory> running = make();
+    if (running->attach(QSharedMemory::ReadWrite))
+        requestShow(*running);
     return false;
 }

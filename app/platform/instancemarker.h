@@ -13,14 +13,16 @@
  *
  * Byte 0 is 'A' once the first instance has set the segment up; byte 1 is the
  * show request, 'H' for none and 'S' when a later launch asks for the window;
- * bytes 2 to 7 are 0. Every access to the bytes happens between the segment's
- * own cross-process lock() and unlock().
+ * bytes 2 to 7 are 0. Every access to the bytes happens under the marker's
+ * cross-process lock (MarkerLock).
  *
  * Where a segment lives is the platform's: on Linux a System V segment, which
- * is machine-wide and outlives a process that dies, so the key carries the
- * user id and claim() clears a stale segment first; on Windows a named file
- * mapping in the login session's own namespace, which goes with the last
- * process that holds it, so the key is the bare one and nothing is stale.
+ * is machine-wide and outlives a process that dies; its native key is a file
+ * in a folder only this user can reach, claim() clears a stale segment first
+ * and steps aside from a segment another user made under the same key. On
+ * Windows a named file mapping in the login session's own namespace, which
+ * goes with the last process that holds it, so the key is the bare one and
+ * nothing is stale.
  */
 class InstanceMarker final
 {
@@ -30,10 +32,10 @@ public:
     static constexpr char NoRequest = 'H';
     static constexpr char ShowRequest = 'S';
 
-    /// The key of the instances of this process's user login.
+    /// The key of the instances of this process's user login (on Linux, the native key).
     static QString key();
 
-    /// A marker object for key(), not attached yet.
+    /// A marker object for key(), not attached yet; the way to reach the marker from outside too.
     static QSharedPointer<QSharedMemory> make();
 
     /**

@@ -17,12 +17,39 @@ OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\${PRODUCT}"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 
+!include "StrFunc.nsh"
+${StrStr}
+
+; The folder must be the user's own: in a folder outside the profile another
+; user could place a DLL or a plug-in that the program would load. $2 is
+; "yes" for a folder inside the profile (no way back out of it with "..").
+!macro IS_IN_PROFILE
+  StrLen $1 "$PROFILE\"
+  StrCpy $0 "$INSTDIR\" $1
+  ${StrStr} $3 "$INSTDIR\" "\..\"
+  StrCpy $2 "no"
+  StrCmp $0 "$PROFILE\" 0 +3
+  StrCmp $3 "" 0 +2
+  StrCpy $2 "yes"
+!macroend
+
+Function .onVerifyInstDir
+  !insertmacro IS_IN_PROFILE
+  StrCmp $2 "yes" +2
+    Abort
+FunctionEnd
+
 Page directory
 Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
 Section
+  ; A silent install (/D=) skips the directory page and its check.
+  !insertmacro IS_IN_PROFILE
+  StrCmp $2 "yes" +3
+    MessageBox MB_ICONSTOP "Install ${PRODUCT} in a folder of your own profile ($PROFILE), not in $INSTDIR." /SD IDOK
+    Abort
   SetOutPath "$INSTDIR"
   File /r "${SOURCE}/*"
   WriteUninstaller "$INSTDIR\uninstall.exe"

@@ -86,23 +86,61 @@ win_cache_key() { win_recipe | sha256sum | cut -c1-16; }
 # Unpacks a source package (Debian's patch series applied) into $1/<name>
 # and sets win_unpacked to its version: the newest one the archive serves. A
 # mirror may list a security update before it serves its files; then the one
-# before it is taken, and the stamp says which.
+# before it is taken, with one warning, and the package's mark says which.
 win_unpack() {
-  local scratch=$1 pkg=$2 version
+  local scratch=$1 pkg=$2 version newest
+  newest=$(win_source_versions "$pkg" | head -n 1)
   mkdir -p "$scratch/download"
   for version in $(win_source_versions "$pkg"); do
-    if (cd "$scratch/download" && apt-get source -qq --download-only "$pkg=$version" >&2); then
+    if (cd "$scratch/download" && apt-get source -qq --download-only "$pkg=$version" >/dev/null 2>&1); then
       # apt checked the files against the archive's signed index already.
       dpkg-source --no-check -x "$scratch/download/${pkg}_${version#*:}.dsc" "$scratch/$pkg" >/dev/null
       win_apply_own_patches "$pkg" "$scratch/$pkg"
       win_unpacked=$version
+      [ "$version" = "$newest" ] || win_warn_older "$pkg" "$version" "$newest"
       return 0
     fi
-    echo "scripts/windows: $pkg $version is listed but not served; trying the one before" >&2
     rm -rf "$scratch/download" && mkdir -p "$scratch/download"
   done
   echo "scripts/windows: no version of $pkg could be downloaded" >&2
   exit 1
+}
+
+win_warn_older() {
+  echo "scripts/windows: warning: $1 $2 is built, not $3: the archive lists $3 but does not serve it yet"
+}
+
+# Whether the archive serves the files of source package $1 at version $2.
+win_is_served() {
+  local scratch
+  scratch=$(mktemp -d)
+  (cd "$scratch" && apt-get source -qq --download-only "$1=$2" >/dev/null 2>&1)
+  local served=$?
+  rm -rf "$scratch"
+  return $served
+}
+
+# The version of package $2 built into the toolchain $1, as its mark says.
+win_built_version() {
+  awk '{ print $2 }' "$1/.done-$2" 2>/dev/null
+}
+
+# A toolchain built from an older source than the archive now serves gets
+# that package built again (its mark and the stamp go); one still waiting
+# for the newest to be served says so once.
+win_refresh_toolchain() {
+  local prefix=$1 pkg built newest
+  for pkg in "${win_sources[@]}"; do
+    built=$(win_built_version "$prefix" "$pkg")
+    newest=$(win_source_versions "$pkg" | head -n 1)
+    [ -z "$built" ] || [ "$built" = "$newest" ] && continue
+    if win_is_served "$pkg" "$newest"; then
+      echo "scripts/windows: $pkg $newest is served now; building it again (was $built)"
+      rm -f "$prefix/.done-$pkg" "$prefix/stamp"
+    else
+      win_warn_older "$pkg" "$built" "$newest"
+    fi
+  done
 }
 
 # Our fixes for this compiler, if a source ever needs one:

@@ -50,9 +50,13 @@ expect_json() {
   jq -e "$2" >/dev/null <<<"$1" || fail "not as expected: $1"
 }
 
-# A controller claim is a lock file that exists only while it is held.
+# A controller claim is a flock on the interface's node (the simulator's
+# stand-in for sim:1:0), as the kernel's table of locks lists it.
 ctl_held() {
-  compgen -G "$XDG_RUNTIME_DIR/corvane-*.lock" >/dev/null
+  local node="${CORVANE_SIM_DEV_DIR:-$TMPDIR/corvane-sim-dev}/sim-1-0" file
+  [ -e "$node" ] || return 1
+  file=$(printf '%02x:%02x:%s' $(stat -c '%Hd %Ld %i' "$node"))
+  awk -v file="$file" '$2 == "FLOCK" && $6 == file { found = 1 } END { exit !found }' /proc/locks
 }
 
 ctl_released() {

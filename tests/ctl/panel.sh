@@ -18,8 +18,9 @@
 #  7. bad arguments and no controller: documented errors and exit status,
 #     nothing on the wire;
 #  8. one owner: a panel that finds the controller held by a monitor takes
-#     it once the monitor ends; a tool that cannot reach the panel's bus
-#     waits for the panel and gets the controller when the panel closes.
+#     it once the monitor ends; a tool with another runtime folder is
+#     refused; a tool that cannot reach the panel's bus waits for the panel
+#     and gets the controller when the panel closes.
 #
 # Needs CORVANE_E2E_PROGRAM, CORVANE_E2E_HELPER, CORVANE_CTL and
 # CORVANE_LED_LAW (an .adl file of the build).
@@ -125,6 +126,9 @@ save||30
 ROWS
 run_ok led off
 status_is '(.led.power | not)'
+ctl led solid 3
+[ "$CTL_STATUS" -eq 3 ] || fail "a colour with the LEDs off exited $CTL_STATUS: $CTL_ERR"
+grep -q 'usage' <<<"$CTL_ERR" && fail "a colour with the LEDs off printed the usage: $CTL_ERR"
 
 step "5. monitor and two tools at once"
 ctl_background monitor --json
@@ -199,6 +203,15 @@ kill -INT "$CTL_BACKGROUND"
 wait "$CTL_BACKGROUND" || fail "the monitor did not end cleanly"
 CTL_BACKGROUND=
 wait_for 5 status_meets '.connected' || fail "the panel did not take the controller once it was free"
+
+# The claim is on the controller, not in a runtime folder: a tool with
+# another one (sudo, another session) that cannot reach the panel is refused.
+mkdir -m 700 "$CTL_WORK/other-runtime"
+mark=$(log_size)
+XDG_RUNTIME_DIR="$CTL_WORK/other-runtime" DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent ctl --wait 0 fan G1 3
+[ "$CTL_STATUS" -eq 4 ] || fail "a tool with another runtime folder exited $CTL_STATUS: $CTL_ERR"
+grep -q "in use by corvane-control (pid $E2E_PROGRAM_PID)" <<<"$CTL_ERR" || fail "the holder is not named: $CTL_ERR"
+log_since "$mark" | grep -q ' send' && fail "a tool with another runtime folder sent a report"
 
 # A tool that cannot see the panel's bus opens directly: it waits for the
 # panel, which holds the controller, and gets it once the panel is gone.

@@ -17,6 +17,8 @@ class TestCtlCommand : public QObject
 
 private slots:
     void accepted_data();
+    void refusedWait_data();
+    void refusedWait();
     void accepted();
     void uploadPathIsAbsolute();
     void jsonKeys();
@@ -60,6 +62,22 @@ void TestCtlCommand::accepted()
     QTEST(command->on, "on");
     QTEST(command->json, "json");
     QTEST(command->waitMs, "waitMs");
+}
+
+void TestCtlCommand::refusedWait_data()
+{
+    QTest::addColumn<QString>("seconds");
+    for (const char *seconds : {"nan", "-nan", "inf", "1e400", "-1", "3601", "soon"})
+        QTest::newRow(seconds) << QString::fromLatin1(seconds);
+}
+
+// NaN slips past a range check made of comparisons.
+void TestCtlCommand::refusedWait()
+{
+    QFETCH(QString, seconds);
+    QString error;
+    QVERIFY(!CtlCommand::parse({"--wait", seconds, "status"}, &error));
+    QCOMPARE(error, QStringLiteral("--wait takes a number of seconds"));
 }
 
 // The panel runs in a folder of its own, so a relative name must not reach it.

@@ -21,7 +21,6 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QSharedMemory>
-#include <QSystemSemaphore>
 
 #include <xcb/xcb.h>
 
@@ -217,15 +216,13 @@ int grab(const XConnection &x, xcb_window_t window, int left, int top, int width
     return 0;
 }
 
-// A killed program detaches neither from the segment nor from its lock
-// semaphore; attaching and detaching removes the segment, and a semaphore
-// made in Create mode goes again with its last user.
+// A killed program does not detach from the segment; attaching and
+// detaching removes it.
 int releaseMarker()
 {
-    QSharedMemory stale(InstanceMarker::key());
-    if (stale.attach())
-        stale.detach();
-    QSystemSemaphore lock(InstanceMarker::key(), 1, QSystemSemaphore::Create);
+    const auto stale = InstanceMarker::make();
+    if (stale->attach())
+        stale->detach();
     return 0;
 }
 

@@ -9,6 +9,11 @@ QString InstanceMarker::key()
     return QStringLiteral("{C8A9A39C-0D47-4915-9127-1B9D25E60AE9}");
 }
 
+QSharedPointer<QSharedMemory> InstanceMarker::make()
+{
+    return QSharedPointer<QSharedMemory>::create(key());
+}
+
 bool InstanceMarker::claim(QSharedMemory &marker)
 {
     return createOrRequestShow(marker);

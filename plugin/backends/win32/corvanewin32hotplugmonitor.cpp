@@ -39,10 +39,15 @@ private:
     HDEVNOTIFY m_registration;
 };
 
-const DEV_BROADCAST_DEVICEINTERFACE_W *deviceInterface(LPARAM lParam)
+// Only arrival and removal carry a broadcast header in lParam; other events
+// carry an integer there, or nothing. The header's own size says how much of
+// it there is to read.
+const DEV_BROADCAST_DEVICEINTERFACE_W *deviceInterface(WPARAM event, LPARAM lParam)
 {
+    if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE)
+        return nullptr;
     const auto *header = reinterpret_cast<const DEV_BROADCAST_HDR *>(lParam);
-    if (!header || header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE)
+    if (!header || header->dbch_size < sizeof(DEV_BROADCAST_HDR) || header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE)
         return nullptr;
     return reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W *>(header);
 }
@@ -65,7 +70,7 @@ bool CorvaneWin32HotplugMonitor::nativeMessage(const QByteArray &eventType, void
     const MSG &msg = *static_cast<const MSG *>(message);
     if (msg.message != WM_DEVICECHANGE)
         return false;
-    const DEV_BROADCAST_DEVICEINTERFACE_W *header = deviceInterface(msg.lParam);
+    const DEV_BROADCAST_DEVICEINTERFACE_W *header = deviceInterface(msg.wParam, msg.lParam);
     *result = TRUE;
     switch (msg.wParam) {
     case DBT_DEVICEARRIVAL:

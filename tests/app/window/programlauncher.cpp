@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSystemSemaphore>
 
 #ifndef Q_OS_WIN
 #include <sys/stat.h>
@@ -63,6 +62,7 @@ ProgramLauncher::ProgramLauncher()
 void ProgramLauncher::isolate() const
 {
     qputenv("TMPDIR", QFile::encodeName(path(QStringLiteral("tmp"))));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(path(QStringLiteral("runtime"))));
 }
 
 std::unique_ptr<QProcess> ProgramLauncher::start(const QString &program, const QProcessEnvironment &extra) const
@@ -73,12 +73,9 @@ std::unique_ptr<QProcess> ProgramLauncher::start(const QString &program, const Q
 #ifndef Q_OS_WIN
 void ProgramLauncher::removeStaleMarker()
 {
-    QSharedMemory stale(InstanceMarker::key());
-    if (stale.attach())
-        stale.detach();
-    // The segment's lock is a semaphore that a killed process leaves behind
-    // too; one made in Create mode is removed again when it goes.
-    QSystemSemaphore lock(InstanceMarker::key(), 1, QSystemSemaphore::Create);
+    const auto stale = InstanceMarker::make();
+    if (stale->attach())
+        stale->detach();
 }
 
 std::unique_ptr<QProcess> ProgramLauncher::startAsUser(uint uid, uint gid, const QString &program,

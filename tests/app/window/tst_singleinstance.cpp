@@ -2,6 +2,7 @@
 // Real processes of the built program (the simulated build) and the instance
 // marker they share.
 #include "platform/instancemarker.h"
+#include "platform/markerlock.h"
 #include "programlauncher.h"
 
 #include <QElapsedTimer>
@@ -15,6 +16,9 @@
 #ifndef Q_OS_WIN
 #include <csignal>
 #include <pwd.h>
+#include <sys/ipc.h>
+#include <sys/sem.h>
+#include <sys/shm.h>
 #include <unistd.h>
 #endif
 
@@ -82,6 +86,8 @@ private slots:
     void segmentWithoutPresenceMarkIsLeftAlone();
     void killedFirstInstanceDoesNotLockOut();
 #ifndef Q_OS_WIN
+    void foreignObjectsUnderTheKeyAreIgnored_data();
+    void foreignObjectsUnderTheKeyAreIgnored();
     void eachUserRunsAnInstance();
     void signalQuitsAsExitDoes_data();
     void signalQuitsAsExitDoes();
@@ -95,6 +101,8 @@ private:
 
     ProgramLauncher m_launcher;
     std::vector<std::unique_ptr<QProcess>> m_running;
+    int m_foreignSegment = -1;
+    int m_foreignSemaphore = -1;
 };
 
 void SingleInstanceTest::initTestCase()
@@ -111,6 +119,9 @@ void SingleInstanceTest::cleanup()
     m_running.clear();
 #ifndef Q_OS_WIN
     ProgramLauncher::removeStaleMarker();
+    shmctl(m_foreignSegment, IPC_RMID, nullptr);
+    semctl(m_foreignSemaphore, 0, IPC_RMID);
+    m_foreignSegment = m_foreignSemaphore = -1;
 #endif
 }
 
@@ -118,13 +129,11 @@ void SingleInstanceTest::cleanup()
 // remove a stale one: only call it while some instance is known to run.
 std::optional<QByteArray> SingleInstanceTest::readMarker()
 {
-    QSharedMemory marker(InstanceMarker::key());
-    if (!marker.attach(QSharedMemory::ReadOnly))
+    const auto marker = InstanceMarker::make();
+    if (!marker->attach(QSharedMemory::ReadOnly))
         return std::nullopt;
-    marker.lock();
-    const QByteArray bytes(static_cast<const char *>(marker.constData()), InstanceMarker::Size);
-    marker.unlock();
-    return bytes;
+    const MarkerLock lock(*marker);
+    return QByteArray(static_cast<const char *>(marker->constData()), InstanceMarker::Size);
 }
 
 std::unique_ptr<QProcess> SingleInstanceTest::startFirstInstance(const QProcessEnvironment &extra)
@@ -174,11 +183,9 @@ void SingleInstanceTest::segmentWithoutPresenceMarkIsLeftAlone_data()
 void SingleInstanceTest::segmentWithoutPresenceMarkIsLeftAlone()
 {
     QFETCH(QByteArray, bytes);
-    QSharedMemory foreign(InstanceMarker::key());
-    QVERIFY2(foreign.create(InstanceMarker::Size), qPrintable(foreign.errorString()));
-    foreign.lock();
-    memcpy(foreign.data(), bytes.constData(), size_t(bytes.size()));
-    foreign.unlock();
+    const auto foreign = InstanceMarker::make();
+    QVERIFY2(foreign->create(InstanceMarker::Size), qPrintable(foreign->errorString()));
+    memcpy(foreign->data(), bytes.constData(), size_t(bytes.size()));
 
     runLaterInstance();
     QCOMPARE(readMarker(), bytes);
@@ -207,6 +214,46 @@ void SingleInstanceTest::killedFirstInstanceDoesNotLockOut()
 }
 
 #ifndef Q_OS_WIN
+void SingleInstanceTest::foreignObjectsUnderTheKeyAreIgnored_data()
+{
+    QTest::addColumn<bool>("segment");
+    QTest::newRow("another user's segment") << true;
+    QTest::newRow("a semaphore left at zero") << false;
+}
+
+// System V keys are machine-wide and can be guessed: objects under the
+// marker's key that are not this user's marker neither stall the launch nor
+// make it a silent later instance.
+void SingleInstanceTest::foreignObjectsUnderTheKeyAreIgnored()
+{
+    QFETCH(bool, segment);
+    const passwd *other = getpwnam("nobody");
+    if (segment && (geteuid() != 0 || !other))
+        QSKIP("giving a segment to another user needs root and the user nobody");
+    QFile keyFile(InstanceMarker::key());
+    QVERIFY(keyFile.open(QIODevice::WriteOnly));
+    const key_t key = ftok(QFile::encodeName(keyFile.fileName()).constData(), 'Q');
+    QVERIFY(key != -1);
+    if (segment) {
+        m_foreignSegment = shmget(key, InstanceMarker::Size, IPC_CREAT | IPC_EXCL | 0600);
+        QVERIFY(m_foreignSegment != -1);
+        struct shmid_ds owner = {};
+        QCOMPARE(shmctl(m_foreignSegment, IPC_STAT, &owner), 0);
+        owner.shm_perm.uid = other->pw_uid;
+        QCOMPARE(shmctl(m_foreignSegment, IPC_SET, &owner), 0);
+    } else {
+        // A new System V semaphore starts at zero.
+        m_foreignSemaphore = semget(key, 1, IPC_CREAT | IPC_EXCL | 0600);
+        QVERIFY(m_foreignSemaphore != -1);
+    }
+
+    m_running.push_back(startFirstInstance());
+    QVERIFY(m_running.back());
+    QCOMPARE(readMarker(), markerOf('A', 'H'));
+    runLaterInstance();
+    QCOMPARE(readMarker(), markerOf('A', 'S'));
+}
+
 // System V segments are machine-wide: one user's instance must neither hold
 // another user's launch off nor be taken for it.
 void SingleInstanceTest::eachUserRunsAnInstance()
@@ -221,7 +268,10 @@ void SingleInstanceTest::eachUserRunsAnInstance()
     const QString theirLog = m_launcher.path(QStringLiteral("tmp/nobody.log"));
     const QString myLog = m_launcher.path(QStringLiteral("tmp/root.log"));
 
-    auto theirs = m_launcher.startAsUser(other->pw_uid, other->pw_gid, Program, exchangeLog(theirLog));
+    // A simulated controller of their own: one controller has one owner across users.
+    QProcessEnvironment theirEnvironment = exchangeLog(theirLog);
+    theirEnvironment.insert(QStringLiteral("CORVANE_SIM_DEV_DIR"), m_launcher.path(QStringLiteral("tmp/nobody-dev")));
+    auto theirs = m_launcher.startAsUser(other->pw_uid, other->pw_gid, Program, theirEnvironment);
     QVERIFY(theirs);
     m_running.push_back(std::move(theirs));
     m_running.push_back(m_launcher.start(Program, exchangeLog(myLog)));

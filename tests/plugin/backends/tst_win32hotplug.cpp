@@ -32,10 +32,14 @@ std::vector<char> broadcast(DWORD deviceType, const QString &name)
     return buffer;
 }
 
+void sendDeviceChange(QWidget &widget, WPARAM event, LPARAM lParam)
+{
+    SendMessageW(reinterpret_cast<HWND>(widget.winId()), WM_DEVICECHANGE, event, lParam);
+}
+
 void sendDeviceChange(QWidget &widget, WPARAM event, std::vector<char> *header)
 {
-    SendMessageW(reinterpret_cast<HWND>(widget.winId()), WM_DEVICECHANGE, event,
-                 reinterpret_cast<LPARAM>(header ? header->data() : nullptr));
+    sendDeviceChange(widget, event, reinterpret_cast<LPARAM>(header ? header->data() : nullptr));
 }
 
 } // namespace
@@ -58,25 +62,33 @@ void TestWin32Hotplug::deviceChangeMessage_data()
 {
     QTest::addColumn<int>("event");
     QTest::addColumn<int>("deviceType");   // -1: no header
+    QTest::addColumn<int>("integer");      // lParam itself, not a header, when not 0
+    QTest::addColumn<int>("headerSize");   // the size the header gives for itself, when not 0
     QTest::addColumn<QStringList>("connected");
     QTest::addColumn<QStringList>("disconnected");
 
-    QTest::newRow("arrival") << int(DBT_DEVICEARRIVAL) << int(DBT_DEVTYP_DEVICEINTERFACE)
+    QTest::newRow("arrival") << int(DBT_DEVICEARRIVAL) << int(DBT_DEVTYP_DEVICEINTERFACE) << 0 << 0
                              << QStringList{ControllerPath} << QStringList();
-    QTest::newRow("removal") << int(DBT_DEVICEREMOVECOMPLETE) << int(DBT_DEVTYP_DEVICEINTERFACE) << QStringList()
+    QTest::newRow("removal") << int(DBT_DEVICEREMOVECOMPLETE) << int(DBT_DEVTYP_DEVICEINTERFACE) << 0 << 0 << QStringList()
                              << QStringList{ControllerPath};
-    QTest::newRow("volume arrival") << int(DBT_DEVICEARRIVAL) << int(DBT_DEVTYP_VOLUME) << QStringList()
+    QTest::newRow("volume arrival") << int(DBT_DEVICEARRIVAL) << int(DBT_DEVTYP_VOLUME) << 0 << 0 << QStringList()
                                     << QStringList();
-    QTest::newRow("arrival without header") << int(DBT_DEVICEARRIVAL) << -1 << QStringList() << QStringList();
-    QTest::newRow("removal pending") << int(DBT_DEVICEREMOVEPENDING) << int(DBT_DEVTYP_DEVICEINTERFACE)
+    QTest::newRow("arrival without header") << int(DBT_DEVICEARRIVAL) << -1 << 0 << 0 << QStringList() << QStringList();
+    QTest::newRow("removal pending") << int(DBT_DEVICEREMOVEPENDING) << int(DBT_DEVTYP_DEVICEINTERFACE) << 0 << 0
                                      << QStringList() << QStringList();
-    QTest::newRow("device nodes changed") << int(DBT_DEVNODES_CHANGED) << -1 << QStringList() << QStringList();
+    QTest::newRow("device nodes changed") << int(DBT_DEVNODES_CHANGED) << -1 << 0 << 0 << QStringList() << QStringList();
+    QTest::newRow("configuration changed, integer lParam") << int(DBT_CONFIGCHANGED) << -1 << 0x1234 << 0
+                                                           << QStringList() << QStringList();
+    QTest::newRow("arrival, header shorter than itself") << int(DBT_DEVICEARRIVAL) << int(DBT_DEVTYP_DEVICEINTERFACE)
+                                                         << 0 << 4 << QStringList() << QStringList();
 }
 
 void TestWin32Hotplug::deviceChangeMessage()
 {
     QFETCH(int, event);
     QFETCH(int, deviceType);
+    QFETCH(int, integer);
+    QFETCH(int, headerSize);
     QFETCH(QStringList, connected);
     QFETCH(QStringList, disconnected);
 
@@ -85,7 +97,12 @@ void TestWin32Hotplug::deviceChangeMessage()
     QSignalSpy disconnectedSpy(&widget, &CorvaneDeviceNotificationWidget::deviceDisconnected);
     widget.registerDeviceNotification();
     std::vector<char> header = broadcast(DWORD(deviceType), ControllerPath);
-    sendDeviceChange(widget, WPARAM(event), deviceType < 0 ? nullptr : &header);
+    if (headerSize != 0)
+        reinterpret_cast<DEV_BROADCAST_HDR *>(header.data())->dbch_size = DWORD(headerSize);
+    if (integer != 0)
+        sendDeviceChange(widget, WPARAM(event), LPARAM(integer));
+    else
+        sendDeviceChange(widget, WPARAM(event), deviceType < 0 ? nullptr : &header);
 
     QCOMPARE(signalledPaths(connectedSpy), connected);
     QCOMPARE(signalledPaths(disconnectedSpy), disconnected);
