@@ -40,7 +40,7 @@ void ConnectionView::deviceOpened(QObject *driver)
                                            .arg(m_identity.modelText(), m_identity.firmwareText()));
     m_form->lineEditCvDeviceSN->setText(m_identity.serialText());
     // Unique: a driver that comes back without a close in between still reaches the view once per emission.
-    connect(driver, Driver::DevicePowerChanged.signal(), this, SLOT(showAdapterPower(float)), Qt::UniqueConnection);
+    connect(driver, Driver::DevicePowerChanged.signal(), this, SLOT(showPoll(float)), Qt::UniqueConnection);
     emit connected(driver, m_identity);
     setControlsEnabled(true);
 }
@@ -68,6 +68,21 @@ void ConnectionView::showAdapterPower(float volts)
     m_form->labelCvDeviceAdapter->setText(powered ? QStringLiteral("%1 V").arg(double(volts), 0, 'f', 2)
                                                   : QCoreApplication::translate("MainWindow", "No Power"));
     m_form->labelCvDeviceAdapterIcon->setVisible(!powered);
+}
+
+void ConnectionView::showPoll(float volts)
+{
+    showAdapterPower(volts);
+    showAnswering();
+}
+
+void ConnectionView::showAnswering()
+{
+    if (!m_driver)
+        return;
+    const bool answering = !m_driver->property(Driver::NotAnswering).toBool();
+    m_form->labelCvDeviceStatus->setText(answering ? QCoreApplication::translate("MainWindow", "Connected")
+                                                   : QCoreApplication::translate("MainWindow", "Not answering"));
 }
 
 void ConnectionView::setControlsEnabled(bool enabled)

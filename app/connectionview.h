@@ -43,6 +43,12 @@ public slots:
     void deviceClosed(QObject *driver);
     /// "12.00 V" above 9 V; "No Power" and the warning icon at 9 V or less.
     void showAdapterPower(float volts);
+    /// "Connected", or "Not answering" while the controller's exchanges keep failing.
+    void showAnswering();
+
+private slots:
+    /// Each poll, answered or not, ends with the driver's adapter signal.
+    void showPoll(float volts);
 
 signals:
     /// A controller was opened; the other panels take @p driver and load their controls from it.

@@ -12,10 +12,12 @@
 #include "usersettings.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QGenericPluginFactory>
 #include <QJsonObject>
 #include <QThread>
+#include <QTimer>
 #include <QVariant>
 
 #include <array>
@@ -30,6 +32,9 @@ namespace Driver = CorvaneDriverNames::Driver;
 constexpr quint16 SupportedVendorId = 0x2A0E;
 constexpr quint16 SupportedProductId = 0x1000;
 constexpr unsigned long BusyPollMs = 100;
+// An open completes on the plug-in's I/O thread; one that does not answer
+// costs a kernel timeout (5 s) per protocol.
+constexpr int OpenWaitMs = 15000;
 
 void tell(const QString &message)
 {
@@ -106,6 +111,7 @@ CtlOutcome DirectLink::open(int waitMs)
     QString toldHolder;
     for (;;) {
         QMetaObject::invokeMethod(m_manager.get(), Manager::TryConnectSupportedDevice.name(), Qt::DirectConnection);
+        waitWhileConnecting();
         if (m_driver)
             return CtlOutcome::done();
         QStringList paths;
@@ -143,7 +149,24 @@ bool DirectLink::tryOpen(const QString &devPath)
 {
     QMetaObject::invokeMethod(m_manager.get(), Manager::ConnectDeviceByPath.name(), Qt::DirectConnection,
                               Q_ARG(QString, devPath));
+    waitWhileConnecting();
     return m_driver;
+}
+
+void DirectLink::waitWhileConnecting()
+{
+    const QDeadlineTimer deadline(OpenWaitMs);
+    // Wakes the wait below now and then, so that the deadline is seen.
+    QTimer wake;
+    wake.start(BusyPollMs);
+    const auto connecting = [this] {
+        bool answer = false;
+        QMetaObject::invokeMethod(m_manager.get(), Manager::IsConnecting.name(), Qt::DirectConnection,
+                                  Q_RETURN_ARG(bool, answer));
+        return answer;
+    };
+    while (!m_driver && connecting() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 void DirectLink::close()

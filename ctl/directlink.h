@@ -59,6 +59,8 @@ private slots:
 private:
     CtlOutcome loadPlugin();
     bool tryOpen(const QString &devPath);
+    /// Until the manager's open ended one way or the other, for a bounded time.
+    void waitWhileConnecting();
     CtlOutcome whyNotOpened(const QStringList &paths, QString *holder);
     void close();
     CtlOutcome callDriver(const char *slot, QGenericArgument argument = QGenericArgument());

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -82,14 +83,15 @@ void CorvaneHIDDevice::setMonitorWidget(QObject *monitor)
             DeviceManager::DisconnectDeviceByPath.slot());
 }
 
+// Enumeration stays on this thread: it reads what the kernel lists of the
+// devices and exchanges nothing with a controller, so it cannot hang on one.
 void CorvaneHIDDevice::tryConnectSupportedDevice()
 {
     for (const quint32 id : qAsConst(m_supportedIds)) {
-        const QStringList paths = pathsWithId(id);
-        for (int i = 0; i < paths.size() && m_currentIndex < 0; ++i)
-            connectDeviceByPath(paths.at(i));
         if (m_currentIndex >= 0)
             return;
+        for (const QString &path : pathsWithId(id))
+            connectDeviceByPath(path);
     }
 }
 
@@ -97,12 +99,67 @@ void CorvaneHIDDevice::connectDeviceByPath(QString devPath)
 {
     if (m_currentIndex >= 0 || !isSupportedPath(devPath))
         return;
-    for (int i = 0; i < m_drivers.size(); ++i) {
-        if (openWith(i, devPath))
-            return;
-    }
-    if (!CorvaneControllerLock::holder(devPath).isEmpty())
+    m_candidates.append(devPath);
+    openNextCandidate();
+}
+
+bool CorvaneHIDDevice::isConnecting() const
+{
+    return m_opening || !m_candidates.isEmpty();
+}
+
+void CorvaneHIDDevice::openNextCandidate()
+{
+    if (m_opening || m_currentIndex >= 0 || m_candidates.isEmpty())
+        return;
+    m_openingReprobe = false;
+    openWith(0, m_candidates.takeFirst());
+}
+
+void CorvaneHIDDevice::openWith(int index, const QString &devPath)
+{
+    m_opening = true;
+    m_openingPath = devPath;
+    m_openingRemoved = false;
+    m_drivers[index]->open(devPath, [this, index, devPath](CorvaneOpenResult result) {
+        openFinished(index, devPath, result);
+    });
+}
+
+// A busy controller is left alone, by every protocol: the claim is on the
+// controller, not on one protocol's try.
+void CorvaneHIDDevice::openFinished(int index, const QString &devPath, CorvaneOpenResult result)
+{
+    m_opening = false;
+    m_openingPath.clear();
+    const bool reprobe = std::exchange(m_openingReprobe, false);
+    if (result == CorvaneOpenResult::Opened && announceOpened(index, devPath))
+        return;
+    if (result == CorvaneOpenResult::Busy) {
         retryWhenFree(devPath);
+    } else if (result == CorvaneOpenResult::Refused && !m_openingRemoved) {
+        if (reprobe) {
+            scheduleReprobe();
+        } else if (index + 1 < m_drivers.size()) {
+            openWith(index + 1, devPath);
+            return;
+        }
+    }
+    openNextCandidate();
+}
+
+// A device removed while it was being opened is closed again unannounced.
+bool CorvaneHIDDevice::announceOpened(int index, const QString &devPath)
+{
+    if (m_openingRemoved) {
+        m_drivers[index]->close(devPath);
+        return false;
+    }
+    forgetReprobe();
+    m_candidates.clear();
+    m_currentIndex = index;
+    Q_EMIT supportedDeviceOpened(devPath, m_drivers[index]);
+    return true;
 }
 
 // One retry at a time per path; a controller that went away meanwhile is no
@@ -120,6 +177,8 @@ void CorvaneHIDDevice::retryWhenFree(const QString &devPath)
 
 void CorvaneHIDDevice::disconnectDeviceByPath(QString devPath)
 {
+    if (m_opening && samePath(devPath, m_openingPath))
+        m_openingRemoved = true;
     if (m_currentIndex < 0) {
         // A controller waiting to be probed again is gone for good.
         if (m_reprobeTimer->isActive() && samePath(devPath, m_reprobePath))
@@ -156,16 +215,6 @@ bool CorvaneHIDDevice::isSupportedPath(const QString &devPath) const
     });
 }
 
-bool CorvaneHIDDevice::openWith(int index, const QString &devPath)
-{
-    if (!m_drivers[index]->open(devPath))
-        return false;
-    forgetReprobe();
-    m_currentIndex = index;
-    Q_EMIT supportedDeviceOpened(devPath, m_drivers[index]);
-    return true;
-}
-
 // The driver has already let the device go; closing it as a removal does
 // tells the program, and the device's path is remembered for the probes.
 void CorvaneHIDDevice::letGoOfUnanswered(CorvaneHIDDriver *driver)
@@ -181,6 +230,7 @@ void CorvaneHIDDevice::letGoOfUnanswered(CorvaneHIDDriver *driver)
     scheduleReprobe();
 }
 
+// A probe that comes while another open is on its way gives its turn up.
 void CorvaneHIDDevice::reprobe()
 {
     ++m_reprobesDone;
@@ -188,10 +238,12 @@ void CorvaneHIDDevice::reprobe()
         forgetReprobe();
         return;
     }
-    // A copy: opening forgets the path.
-    const QString devPath = m_reprobePath;
-    if (!openWith(m_reprobeDriver, devPath))
+    if (m_opening) {
         scheduleReprobe();
+        return;
+    }
+    m_openingReprobe = true;
+    openWith(m_reprobeDriver, m_reprobePath);
 }
 
 void CorvaneHIDDevice::scheduleReprobe()

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "corvaneopenresult.h"
+
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -17,15 +19,18 @@ class QTimer;
  * with supportedDeviceOpened() and supportedDeviceClosed().
  *
  * Drivers are tried in a fixed order (v1100, then v2000); the first whose
- * probe accepts the device keeps it. A controller that another process has
- * open is tried again quietly every second until it is free or gone.
+ * probe accepts the device keeps it. The drivers open on their I/O threads,
+ * so a connection completes after the request that asked for it returns:
+ * paths asked for meanwhile wait their turn, in order, and
+ * supportedDeviceOpened() comes once one opened. A controller that another
+ * process has open is tried again quietly every second until it is free or
+ * gone.
  *
  * A controller that stops answering is closed as if it had been removed.
  * Its path is probed again a few times, further apart each time, with the
  * driver that had it, until it answers, goes away or another controller
- * opens; a probe of a controller still silent holds the GUI thread for one
- * kernel timeout, so the schedule ends after its last step and only a new
- * arrival opens the controller from then on.
+ * opens; the schedule ends after its last step and only a new arrival opens
+ * the controller from then on.
  */
 class CorvaneHIDDevice : public QObject
 {
@@ -55,10 +60,15 @@ public Q_SLOTS:
     QStringList supportedDevicePaths() const;
     /// Who has the controller at @p devPath open ("<program> (pid <n>)"); empty when nobody.
     QString deviceHolder(QString devPath) const;
+    /// An open is on its way or paths wait for their turn.
+    bool isConnecting() const;
 
 private:
     bool isSupportedPath(const QString &devPath) const;
-    bool openWith(int index, const QString &devPath);
+    void openNextCandidate();
+    void openWith(int index, const QString &devPath);
+    void openFinished(int index, const QString &devPath, CorvaneOpenResult result);
+    bool announceOpened(int index, const QString &devPath);
     void letGoOfUnanswered(CorvaneHIDDriver *driver);
     void reprobe();
     void scheduleReprobe();
@@ -75,4 +85,13 @@ private:
     int m_reprobeDriver = -1;
     int m_reprobesDone = 0;
     QSet<QString> m_retrying;
+
+    /// Paths asked for while another open was on its way, oldest first; duplicates each get their try.
+    QStringList m_candidates;
+    QString m_openingPath;
+    bool m_opening = false;
+    /// The open on its way is a probe of the reprobe schedule: one driver only.
+    bool m_openingReprobe = false;
+    /// The device being opened was removed meanwhile.
+    bool m_openingRemoved = false;
 };

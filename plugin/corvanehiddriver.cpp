@@ -2,12 +2,14 @@
 #include "corvanehiddriver.h"
 
 #include "corvanedrivernames.h"
+#include "corvanefailurespan.h"
 #include "corvanehiddriverifbase.h"
+#include "corvanehiddriverworker.h"
 #include "corvaneledlaw.h"
 #include "corvaneledlawreader.h"
 #include "corvanepluginlogging.h"
 
-#include <QMutexLocker>
+#include <QThread>
 #include <QTimer>
 #include <QVariant>
 
@@ -15,11 +17,6 @@ namespace Names = CorvaneDriverNames::Driver;
 
 namespace {
 
-// One poll is one exchange on either protocol, so with the kernel's 5 s USB
-// control timeout a silent controller holds the GUI thread for about 15 s
-// before it is let go; two failures in a row still pass (a controller busy
-// storing its settings, a glitch on the bus).
-constexpr int UnansweredExchangeLimit = 3;
 constexpr int FanCount = CorvaneDriverNames::FanCount;
 
 } // namespace
@@ -32,38 +29,82 @@ CorvaneHIDDriver::CorvaneHIDDriver(QObject *parent)
 CorvaneHIDDriver::CorvaneHIDDriver(std::chrono::milliseconds pollInterval, QObject *parent)
     : QObject(parent)
     , m_pollTimer(new QTimer(this))
+    // No parent: a thread stuck in an exchange must outlive the driver (abandonStuckThread()).
+    , m_thread(new QThread)
 {
     m_pollTimer->setInterval(pollInterval);
     connect(m_pollTimer, &QTimer::timeout, this, &CorvaneHIDDriver::updateTimeout);
 }
 
+CorvaneHIDDriver::~CorvaneHIDDriver()
+{
+    if (m_worker)
+        m_worker->finish();
+    if (!m_worker || m_thread->wait(ExitWaitMs))
+        delete m_thread;
+    else
+        abandonStuckThread();
+}
+
+// Destroying a running QThread aborts the program, and the protocol is still
+// in use on it. Both are left to end with the exchange, if it ever ends; a
+// closing program does not wait for that.
+void CorvaneHIDDriver::abandonStuckThread()
+{
+    qCWarning(lcCorvanePlugin, "%s: an exchange is still under way; not waiting for it", qPrintable(m_devPath));
+    auto *protocol = dynamic_cast<QObject *>(m_protocol);
+    protocol->setParent(nullptr);
+    connect(m_thread, &QThread::finished, protocol, &QObject::deleteLater);
+    connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
+    if (m_thread->isFinished()) {
+        delete protocol;
+        delete m_thread;
+    }
+}
+
 void CorvaneHIDDriver::setProtocol(CorvaneHIDDriverIfBase *protocol)
 {
     m_protocol = protocol;
+    m_worker = new CorvaneHIDDriverWorker(protocol);
+    m_worker->moveToThread(m_thread);
+    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    connect(m_worker, &CorvaneHIDDriverWorker::opened, this, &CorvaneHIDDriver::onOpened);
+    connect(m_worker, &CorvaneHIDDriverWorker::polled, this, &CorvaneHIDDriver::onPolled);
+    connect(m_worker, &CorvaneHIDDriverWorker::unanswered, this, &CorvaneHIDDriver::onUnanswered);
+    m_thread->start();
 }
 
-bool CorvaneHIDDriver::open(const QString &devPath)
+void CorvaneHIDDriver::open(const QString &devPath, OpenHandler done)
 {
-    QMutexLocker locker(&m_mutex);
-    if (!m_protocol->open(devPath)) {
-        // The protocol keeps a handle it held before a failed open; an idle
-        // driver must hold none.
-        m_protocol->close();
-        return false;
+    m_openDone = std::move(done);
+    m_worker->requestOpen(devPath);
+}
+
+void CorvaneHIDDriver::onOpened(const QString &devPath, CorvaneOpenResult result, const QVariantHash &values)
+{
+    if (result == CorvaneOpenResult::Opened) {
+        applyValues(values);
+        m_devPath = devPath;
+        m_pollTimer->start();
     }
-    m_protocol->updatePhyDeviceReadOnlyPropertyToDriverObject(this);
-    m_devPath = devPath;
-    m_pollTimer->start();
-    return true;
+    if (const OpenHandler done = std::exchange(m_openDone, {}))
+        done(result);
 }
 
 bool CorvaneHIDDriver::close(const QString &devPath)
 {
-    QMutexLocker locker(&m_mutex);
     if (devPath.toLower() != m_devPath.toLower())
         return false;
     m_pollTimer->stop();
-    return m_protocol->close();
+    m_worker->requestClose();
+    return true;
+}
+
+void CorvaneHIDDriver::whenSettled(std::function<void()> done)
+{
+    m_worker->request(QString(), [this, done](CorvaneHIDDriverIfBase &) {
+        QMetaObject::invokeMethod(this, done, Qt::QueuedConnection);
+    });
 }
 
 void CorvaneHIDDriver::setUnansweredHandler(std::function<void()> handler)
@@ -71,21 +112,20 @@ void CorvaneHIDDriver::setUnansweredHandler(std::function<void()> handler)
     m_unansweredHandler = std::move(handler);
 }
 
-void CorvaneHIDDriver::letGoIfUnanswered()
+void CorvaneHIDDriver::onUnanswered()
 {
-    if (!m_protocol->isOpen() || m_protocol->failedExchangesInARow() < UnansweredExchangeLimit)
-        return;
-    qCWarning(lcCorvanePlugin, "%s stopped answering: %d exchanges in a row failed; letting it go",
-              qPrintable(m_devPath), m_protocol->failedExchangesInARow());
+    qCWarning(lcCorvanePlugin, "%s stopped answering: its exchanges failed for %lld s; letting it go",
+              qPrintable(m_devPath),
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::seconds>(CorvaneFailureSpan::UnansweredSpan).count()));
     m_pollTimer->stop();
-    // Requests still queued for the device now fail at once instead of each
-    // waiting out the timeout.
-    m_protocol->close();
-    // Queued: the creator's close() takes the lock this call runs under.
-    QMetaObject::invokeMethod(this, [this] {
-        if (m_unansweredHandler)
-            m_unansweredHandler();
-    }, Qt::QueuedConnection);
+    if (m_unansweredHandler)
+        m_unansweredHandler();
+}
+
+void CorvaneHIDDriver::applyValues(const QVariantHash &values)
+{
+    for (auto value = values.cbegin(); value != values.cend(); ++value)
+        setProperty(value.key().toLatin1().constData(), value.value());
 }
 
 void CorvaneHIDDriver::enableFan0(int duty)
@@ -110,85 +150,81 @@ void CorvaneHIDDriver::enableFan3(int duty)
 
 void CorvaneHIDDriver::enableFan(quint8 fanIndex, int duty)
 {
-    QMutexLocker locker(&m_mutex);
     const quint8 value = quint8(duty);
-    m_protocol->writeFanDuty(fanIndex, value);
-    letGoIfUnanswered();
-    // Recorded even when the controller refused it: the property shows what
+    m_worker->request(QLatin1String(Names::enableFan(fanIndex).name()),
+                      [fanIndex, value](CorvaneHIDDriverIfBase &protocol) { protocol.writeFanDuty(fanIndex, value); });
+    // Recorded whatever the controller makes of it: the property shows what
     // was asked for last.
     m_fanDutyCache[fanIndex] = value;
     setProperty(Names::fanDutyProperty(fanIndex), int(value));
 }
 
+// Every switch is sent, in order: each click of a box reaches the controller.
+void CorvaneHIDDriver::setFlag(bool (CorvaneHIDDriverIfBase::*operation)(bool), bool enable)
+{
+    m_worker->request(QString(), [operation, enable](CorvaneHIDDriverIfBase &protocol) { (protocol.*operation)(enable); });
+}
+
 void CorvaneHIDDriver::enableAutohHibernateFan(bool enable)
 {
-    QMutexLocker locker(&m_mutex);
-    m_protocol->setFanAutoHibernate(enable);
-    letGoIfUnanswered();
+    setFlag(&CorvaneHIDDriverIfBase::setFanAutoHibernate, enable);
 }
 
 void CorvaneHIDDriver::enableAutoRunFan(bool enable)
 {
-    QMutexLocker locker(&m_mutex);
-    m_protocol->setFanAutoRun(enable);
-    letGoIfUnanswered();
+    setFlag(&CorvaneHIDDriverIfBase::setFanAutoRun, enable);
 }
 
 void CorvaneHIDDriver::enableLED(bool enable)
 {
-    QMutexLocker locker(&m_mutex);
-    m_protocol->setLEDPower(enable);
-    letGoIfUnanswered();
+    setFlag(&CorvaneHIDDriverIfBase::setLEDPower, enable);
 }
 
 void CorvaneHIDDriver::enableAutohHibernateLED(bool enable)
 {
-    QMutexLocker locker(&m_mutex);
-    m_protocol->setLEDAutoHibernate(enable);
-    letGoIfUnanswered();
+    setFlag(&CorvaneHIDDriverIfBase::setLEDAutoHibernate, enable);
 }
 
 void CorvaneHIDDriver::enableAutoRunLED(bool enable)
 {
-    QMutexLocker locker(&m_mutex);
-    m_protocol->setLEDAutoRun(enable);
-    letGoIfUnanswered();
+    setFlag(&CorvaneHIDDriverIfBase::setLEDAutoRun, enable);
 }
 
+// The file is read here, so that the I/O thread sees only what was valid
+// when it was asked for.
 void CorvaneHIDDriver::sendLEDLawFile(const QString &path)
 {
     CorvaneLEDLaw law;
     if (!CorvaneLEDLawReader::readFile(path, &law))
         return;
-    m_protocol->writeLEDLaw(law.channels(), law.intervalTimeMS, law.lawCount);
-    QMutexLocker locker(&m_mutex);
-    letGoIfUnanswered();
+    m_worker->request(QLatin1String(Names::SendLedLawFile.name()), [law](CorvaneHIDDriverIfBase &protocol) {
+        protocol.writeLEDLaw(law.channels(), law.intervalTimeMS, law.lawCount);
+    });
 }
 
 void CorvaneHIDDriver::saveConfiguration()
 {
-    QMutexLocker locker(&m_mutex);
-    m_protocol->saveSettings();
-    letGoIfUnanswered();
+    m_worker->requestSave();
 }
 
 void CorvaneHIDDriver::updateTimeout()
 {
+    m_worker->requestPoll();
+}
+
+void CorvaneHIDDriver::onPolled(const QVariantHash &values, bool failing)
+{
+    // A poll that was under way when the device was closed tells nothing more.
+    if (!m_pollTimer->isActive())
+        return;
+    applyValues(values);
+    setProperty(Names::NotAnswering, failing);
     int rpm[FanCount];
-    float adapter;
-    {
-        QMutexLocker locker(&m_mutex);
-        m_protocol->updatePhyDeviceRealtimePropertyToDriverObject(this);
-        letGoIfUnanswered();
-        for (int fan = 0; fan < FanCount; ++fan)
-            rpm[fan] = property(Names::fanRpmProperty(fan)).toInt();
-        adapter = property(Names::PowerAdapter).toFloat();
-    }
-    // Emitted unlocked: a receiver connected directly may call back into a
-    // slot, which would deadlock on the non-recursive mutex.
+    for (int fan = 0; fan < FanCount; ++fan)
+        rpm[fan] = property(Names::fanRpmProperty(fan)).toInt();
     emit fanRoundPerMinChanged0(rpm[0]);
     emit fanRoundPerMinChanged1(rpm[1]);
     emit fanRoundPerMinChanged2(rpm[2]);
     emit fanRoundPerMinChanged3(rpm[3]);
-    emit devicePowerChanged(adapter);
+    emit devicePowerChanged(property(Names::PowerAdapter).toFloat());
 }

@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QMutex>
+#include "corvaneopenresult.h"
+
 #include <QObject>
 #include <QString>
+#include <QVariantHash>
 
 #include <array>
 #include <chrono>
 #include <functional>
 
 class CorvaneHIDDriverIfBase;
+class CorvaneHIDDriverWorker;
+class QThread;
 class QTimer;
 
 /**
@@ -27,12 +31,18 @@ class QTimer;
  * The creator constructs the driver, gives it a protocol object (a QObject
  * child of the driver) with setProtocol(), and only then calls open().
  *
+ * The driver stays on its creator's thread; the protocol calls run on an I/O
+ * thread of the driver's own (CorvaneHIDDriverWorker), so a controller that
+ * stops answering never holds up the caller: the slots only queue a request
+ * and return. Values read from the controller come back by queued signals
+ * and become properties here, on the driver's thread.
+ *
  * A controller that stays on the bus but stops answering makes every exchange
- * wait for the kernel's timeout on the GUI thread. Passing failures are
- * ridden out, but after a run of failed exchanges the driver lets the device
- * go at once (polling stops, the handle is released) and tells its creator
- * through the handler given to setUnansweredHandler(), which is expected to
- * close() it as a removal would.
+ * wait for the kernel's timeout. Passing failures are ridden out, but once
+ * its exchanges have been failing for CorvaneFailureSpan::UnansweredSpan the
+ * device is let go (polling stops, the handle is released) and the driver
+ * tells its creator through the handler given to setUnansweredHandler(),
+ * which is expected to close() it as a removal would.
  */
 class CorvaneHIDDriver final : public QObject
 {
@@ -46,22 +56,35 @@ public:
     /// Polls every @p pollInterval instead of PollInterval, so that tests need not wait a second a poll.
     explicit CorvaneHIDDriver(std::chrono::milliseconds pollInterval, QObject *parent = nullptr);
 
-    /// Binds the protocol; not owned through this pointer.
+    /**
+     * Ends the I/O thread once the requests already queued have run, waiting
+     * at most ExitWait for it.
+     */
+    ~CorvaneHIDDriver() override;
+
+    /// Binds the protocol and starts the I/O thread; not owned through this pointer.
     void setProtocol(CorvaneHIDDriverIfBase *protocol);
 
-    /**
-     * Opens and probes @p devPath, reads the device's state into the
-     * properties and starts polling. On failure the protocol is closed, so
-     * no handle stays held. Call only while no device is served.
-     */
-    bool open(const QString &devPath);
+    using OpenHandler = std::function<void(CorvaneOpenResult result)>;
 
     /**
-     * Stops polling and releases the device, provided @p devPath names the
-     * opened one (letter case ignored); otherwise returns false and changes
-     * nothing.
+     * Opens and probes @p devPath on the I/O thread; when it succeeded, the
+     * device's state is in the properties and polling runs by the time
+     * @p done hears the result (on this driver's thread). On failure the
+     * protocol is closed, so no handle stays held. Call only while no device
+     * is served and no other open is on its way.
+     */
+    void open(const QString &devPath, OpenHandler done);
+
+    /**
+     * Stops polling and has the device released after the requests already
+     * queued, provided @p devPath names the opened one (letter case ignored);
+     * otherwise returns false and changes nothing.
      */
     bool close(const QString &devPath);
+
+    /// Runs @p done on this driver's thread once every request queued so far has run.
+    void whenSettled(std::function<void()> done);
 
     /// The path of the last successful open().
     QString devicePath() const { return m_devPath; }
@@ -98,14 +121,27 @@ protected slots:
     void updateTimeout();
 
 private:
+    /**
+     * An exchange already under way ends by itself within a kernel timeout;
+     * one of hidapi's Windows waits never ends. Either way a closing program
+     * does not wait longer than this per driver (the device manager has two).
+     */
+    static constexpr unsigned long ExitWaitMs = 500;
+
     void enableFan(quint8 fanIndex, int duty);
-    /// Under the lock, after each protocol call that may have exchanged reports.
-    void letGoIfUnanswered();
+    void setFlag(bool (CorvaneHIDDriverIfBase::*operation)(bool), bool enable);
+    void applyValues(const QVariantHash &values);
+    void onOpened(const QString &devPath, CorvaneOpenResult result, const QVariantHash &values);
+    void onPolled(const QVariantHash &values, bool failing);
+    void onUnanswered();
+    void abandonStuckThread();
 
     CorvaneHIDDriverIfBase *m_protocol = nullptr;
     QString m_devPath;
     QTimer *m_pollTimer;
-    QMutex m_mutex;
+    QThread *m_thread;
+    CorvaneHIDDriverWorker *m_worker = nullptr;
     std::array<quint8, 4> m_fanDutyCache = {};
+    OpenHandler m_openDone;
     std::function<void()> m_unansweredHandler;
 };

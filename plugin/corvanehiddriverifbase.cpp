@@ -20,7 +20,8 @@ bool CorvaneHIDDriverIfBase::isOpen()
 bool CorvaneHIDDriverIfBase::open(QString devPath)
 {
     auto candidateClaim = std::make_unique<CorvaneControllerLock>(devPath);
-    if (!candidateClaim->tryLock())
+    m_claimRefused = !candidateClaim->tryLock();
+    if (m_claimRefused)
         return false;
     // toLatin1() keeps a terminating zero after its data.
     const QByteArray path = devPath.toLatin1();
@@ -31,7 +32,7 @@ bool CorvaneHIDDriverIfBase::open(QString devPath)
     }
     close();
     m_device = candidate;
-    m_failedInARow = 0;
+    m_failures.reset();
     m_claim = std::move(candidateClaim);
     return true;
 }
@@ -48,21 +49,27 @@ bool CorvaneHIDDriverIfBase::close()
 
 bool CorvaneHIDDriverIfBase::sendReport(const CorvaneHIDReport &report)
 {
-    return isOpen() && counted(report.send(m_device));
+    const auto started = CorvaneFailureSpan::Clock::now();
+    return isOpen() && counted(report.send(m_device), started);
 }
 
 bool CorvaneHIDDriverIfBase::getReport(CorvaneHIDReport &report)
 {
-    return isOpen() && counted(report.get(m_device));
+    const auto started = CorvaneFailureSpan::Clock::now();
+    return isOpen() && counted(report.get(m_device), started);
 }
 
 bool CorvaneHIDDriverIfBase::sendBlock(quint8 firstReportId, const QByteArray &block)
 {
-    return isOpen() && writeFeatureBlock(m_device, firstReportId, block, [this](bool taken) { counted(taken); });
+    auto started = CorvaneFailureSpan::Clock::now();
+    return isOpen() && writeFeatureBlock(m_device, firstReportId, block, [this, &started](bool taken) {
+        counted(taken, started);
+        started = CorvaneFailureSpan::Clock::now();
+    });
 }
 
-bool CorvaneHIDDriverIfBase::counted(bool wentThrough)
+bool CorvaneHIDDriverIfBase::counted(bool wentThrough, CorvaneFailureSpan::Clock::time_point started)
 {
-    m_failedInARow = wentThrough ? 0 : m_failedInARow + 1;
+    m_failures.record(wentThrough, started);
     return wentThrough;
 }

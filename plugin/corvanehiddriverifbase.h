@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "corvanefailurespan.h"
 #include "corvanehiddrvierif.h"
 #include "corvanehidreport.h"
 
@@ -20,9 +21,9 @@ class CorvaneControllerLock;
  * that another process has open is not opened, not even for the probe.
  *
  * The protocols exchange reports with the held device only through
- * sendReport(), getReport() and sendBlock(), which keep count of the failures
- * in a row: the driver tells a passing fault from a controller that stopped
- * answering by that count.
+ * sendReport(), getReport() and sendBlock(), which time every exchange: the
+ * driver tells a passing fault from a controller that stopped answering by
+ * how long its exchanges have been failing (failures()).
  */
 class CorvaneHIDDriverIfBase : public CorvaneHIDDrvierIf
 {
@@ -39,8 +40,14 @@ public:
     /// True when @p device (possibly null) speaks this protocol.
     virtual bool probe(hid_device *device) = 0;
 
-    /// Reports exchanged with the held device that failed since the last one that went through.
-    int failedExchangesInARow() const { return m_failedInARow; }
+    /// How long the held device's exchanges have been failing; starts afresh with each open.
+    const CorvaneFailureSpan &failures() const { return m_failures; }
+
+    /**
+     * The last open() failed because another process has the controller
+     * open: the device was left alone, and it is worth trying again soon.
+     */
+    bool claimRefused() const { return m_claimRefused; }
 
 protected:
     /// False without touching the HID layer while no device is held.
@@ -52,8 +59,9 @@ protected:
     hid_device *m_device = nullptr;
 
 private:
-    bool counted(bool wentThrough);
+    bool counted(bool wentThrough, CorvaneFailureSpan::Clock::time_point started);
 
-    int m_failedInARow = 0;
+    CorvaneFailureSpan m_failures;
+    bool m_claimRefused = false;
     std::unique_ptr<CorvaneControllerLock> m_claim;
 };

@@ -18,7 +18,6 @@ constexpr unsigned long ReportPauseMs = 10;
 bool writeFeatureBlock(hid_device *device, quint8 firstReportId, const QByteArray &block,
                        const std::function<void(bool taken)> &eachReport)
 {
-    bool allTaken = true;
     for (int i = 0; i < ReportsPerBlock; ++i) {
         unsigned char report[CorvaneReportSize] = {};
         report[0] = static_cast<unsigned char>(firstReportId + i);
@@ -28,10 +27,11 @@ bool writeFeatureBlock(hid_device *device, quint8 firstReportId, const QByteArra
         if (available > 0)
             std::memcpy(report + 1, block.constData() + offset, size_t(available));
         const bool taken = hid_send_feature_report(device, report, sizeof report) > 0;
-        allTaken = allTaken && taken;
         if (eachReport)
             eachReport(taken);
+        if (!taken)
+            return false;
         QThread::msleep(ReportPauseMs);
     }
-    return allTaken;
+    return true;
 }

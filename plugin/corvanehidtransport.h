@@ -14,8 +14,9 @@ constexpr int CorvaneFeatureBlockSize = 256;
 
 /**
  * Send a 256-byte @p block as four feature reports with consecutive ids from
- * @p firstReportId, pausing 10 ms after each. A failed report does not stop
- * the rest. Returns true only when all four were taken. @p eachReport, when
+ * @p firstReportId, pausing 10 ms after each. The first report that is not
+ * taken ends the block: the rest would only wait on a controller that is not
+ * listening. Returns true only when all four were taken. @p eachReport, when
  * given, hears whether each report was taken, in order.
  */
 bool writeFeatureBlock(hid_device *device, quint8 firstReportId, const QByteArray &block,

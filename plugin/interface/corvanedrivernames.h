@@ -150,9 +150,11 @@ inline constexpr Slot SetMonitorWidget{"setMonitorWidget", "(QObject*)"};
 inline constexpr Slot TryConnectSupportedDevice{"tryConnectSupportedDevice", "()"};
 inline constexpr Slot ConnectDeviceByPath{"connectDeviceByPath", "(QString)"};
 inline constexpr Slot DisconnectDeviceByPath{"disconnectDeviceByPath", "(QString)"};
-// What corvane-ctl asks besides: QStringList supportedDevicePaths(), QString deviceHolder(QString).
+// What corvane-ctl asks besides: QStringList supportedDevicePaths(), QString deviceHolder(QString),
+// bool isConnecting().
 inline constexpr Slot SupportedDevicePaths{"supportedDevicePaths", "()"};
 inline constexpr Slot DeviceHolder{"deviceHolder", "(QString)"};
+inline constexpr Slot IsConnecting{"isConnecting", "()"};
 } // namespace DeviceManager
 
 /// The driver object of one opened controller.
@@ -174,6 +176,8 @@ inline constexpr const char LedAutoRun[] = "LEDAutoRun";
 inline constexpr const char FanShutdownOnDisconnect[] = "fanShutdownOnDisconnect";
 inline constexpr const char LedShutdownOnDisconnect[] = "LEDShutdownOnDisconnect";
 inline constexpr auto FanDutyProperties = Detail::perFan<Name>("fanDuty");
+/// bool, set at each poll: the controller's exchanges have been failing lately.
+inline constexpr const char NotAnswering[] = "notAnswering";
 
 // Properties of the v2000 family only; fan speeds only from hardware that reports them.
 inline constexpr const char ManufacturingDate[] = "manfDate";

@@ -5,10 +5,14 @@
 #include "msgpackbuilder.h"
 
 #include <QElapsedTimer>
+#include <QMutex>
 #include <QMetaMethod>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <atomic>
+#include <optional>
 
 using namespace MsgPackBuilder;
 using namespace std::chrono_literals;
@@ -22,17 +26,34 @@ constexpr std::chrono::milliseconds TestPollInterval = 100ms;
 // Long enough for three polls, for checks that none comes.
 constexpr int NoPollWaitMs = int(3 * TestPollInterval.count());
 
-/// Stands in for a protocol: records every call and answers as configured.
+/**
+ * Stands in for a protocol: records every call and answers as configured.
+ * The driver calls it on its I/O thread, the suite reads it on its own.
+ */
 class RecordingProtocol final : public QObject, public CorvaneHIDDriverIfBase
 {
 public:
     using QObject::QObject;
 
-    QStringList calls;
-    QVector<QByteArray> lastChannels;
-    bool openResult = true;
-    bool realtimeReadWorks = true;
-    int realtimeReads = 0;
+    QStringList calls() const
+    {
+        QMutexLocker locker(&mutex);
+        return recorded;
+    }
+    QVector<QByteArray> lastChannels() const
+    {
+        QMutexLocker locker(&mutex);
+        return channelsSent;
+    }
+    void clearCalls()
+    {
+        QMutexLocker locker(&mutex);
+        recorded.clear();
+    }
+
+    std::atomic<bool> openResult = true;
+    std::atomic<bool> realtimeReadWorks = true;
+    std::atomic<int> realtimeReads = 0;
 
     bool open(QString devPath) override { return record("open(" + devPath + ")", openResult); }
     bool close() override { return record("close()", true); }
@@ -48,7 +69,10 @@ public:
     bool setLEDAutoHibernate(bool enable) override { return recordFlag("setLEDAutoHibernate", enable); }
     bool writeLEDLaw(QVector<QByteArray> channels, quint16 intervalTimeMS, quint16 lawCount) override
     {
-        lastChannels = channels;
+        {
+            QMutexLocker locker(&mutex);
+            channelsSent = channels;
+        }
         return record(QStringLiteral("writeLEDLaw(%1,%2)").arg(intervalTimeMS).arg(lawCount), true);
     }
     bool reserved() override { return record("reserved()", false); }
@@ -74,15 +98,29 @@ public:
 private:
     bool record(const QString &call, bool result)
     {
-        calls << call;
+        QMutexLocker locker(&mutex);
+        recorded << call;
         return result;
     }
     bool recordFlag(const char *operation, bool enable)
     {
-        calls << QStringLiteral("%1(%2)").arg(QLatin1String(operation), enable ? "true" : "false");
-        return true;
+        return record(QStringLiteral("%1(%2)").arg(QLatin1String(operation), enable ? "true" : "false"), true);
     }
+
+    mutable QMutex mutex;
+    QStringList recorded;
+    QVector<QByteArray> channelsSent;
 };
+
+/// Opens @p driver and waits for the I/O thread's answer.
+CorvaneOpenResult openAndWait(CorvaneHIDDriver &driver, const QString &path)
+{
+    std::optional<CorvaneOpenResult> result;
+    driver.open(path, [&result](CorvaneOpenResult r) { result = r; });
+    if (!QTest::qWaitFor([&result] { return result.has_value(); }, 5000))
+        return CorvaneOpenResult::Refused;
+    return *result;
+}
 
 CorvaneLEDLaw sampleLaw(quint16 interval, quint16 count)
 {
@@ -240,8 +278,8 @@ void TestCorvaneHIDDriver::slotsCallProtocol()
     else
         invoked = QMetaObject::invokeMethod(driver, slot, Qt::QueuedConnection);
     QVERIFY(invoked);
-    QTRY_COMPARE(protocol->calls.size(), 1);
-    QTEST(protocol->calls.constFirst(), "call");
+    QTRY_COMPARE(protocol->calls().size(), 1);
+    QTEST(protocol->calls().constFirst(), "call");
 
     if (!dutyProperty.isEmpty()) {
         const QVariant duty = driver->property(dutyProperty);
@@ -274,20 +312,23 @@ void TestCorvaneHIDDriver::sendLEDLawFile()
     QCOMPARE(file.write(content), qint64(content.size()));
     file.close();
 
+    // A file that is refused is refused at once, before anything is queued.
     driver->sendLEDLawFile(file.fileName());
-    QTEST(protocol->calls, "calls");
-    if (!protocol->calls.isEmpty())
-        QCOMPARE(protocol->lastChannels, sampleLaw(50, 64).channels());
+    QFETCH(QStringList, calls);
+    QTRY_COMPARE(protocol->calls(), calls);
+    if (!calls.isEmpty())
+        QCOMPARE(protocol->lastChannels(), sampleLaw(50, 64).channels());
 }
 
 void TestCorvaneHIDDriver::sendLEDLawFileFromResource()
 {
     driver->sendLEDLawFile(QStringLiteral(":/res/ledfiles/cns3.adl"));
-    QCOMPARE(protocol->calls, QStringList{"writeLEDLaw(1000,2)"});
+    QTRY_COMPARE(protocol->calls(), QStringList{"writeLEDLaw(1000,2)"});
     // Colour 3 is (255, 100, 0).
-    QCOMPARE(protocol->lastChannels.at(0).left(4), QByteArray("\xff\xff\xff\x00", 4));
-    QCOMPARE(protocol->lastChannels.at(1).left(4), QByteArray("\x64\x64\x64\x00", 4));
-    QCOMPARE(protocol->lastChannels.at(2), QByteArray(256, '\0'));
+    const QVector<QByteArray> channels = protocol->lastChannels();
+    QCOMPARE(channels.at(0).left(4), QByteArray("\xff\xff\xff\x00", 4));
+    QCOMPARE(channels.at(1).left(4), QByteArray("\x64\x64\x64\x00", 4));
+    QCOMPARE(channels.at(2), QByteArray(256, '\0'));
 }
 
 void TestCorvaneHIDDriver::sendLEDLawFileUnreadable_data()
@@ -304,7 +345,7 @@ void TestCorvaneHIDDriver::sendLEDLawFileUnreadable()
 {
     QFETCH(QString, path);
     driver->sendLEDLawFile(path);
-    QCOMPARE(protocol->calls, QStringList());
+    QCOMPARE(protocol->calls(), QStringList());
 }
 
 void TestCorvaneHIDDriver::openReadsAndPolls()
@@ -320,8 +361,8 @@ void TestCorvaneHIDDriver::openReadsAndPolls()
             firstPollMs = clock.elapsed();
     });
     clock.start();
-    QVERIFY(driver.open(QStringLiteral("/dev/hidraw3")));
-    QCOMPARE(protocol->calls, (QStringList{"open(/dev/hidraw3)", "readAll()"}));
+    QCOMPARE(openAndWait(driver, QStringLiteral("/dev/hidraw3")), CorvaneOpenResult::Opened);
+    QCOMPARE(protocol->calls(), (QStringList{"open(/dev/hidraw3)", "readAll()"}));
     QCOMPARE(driver.property(Names::PowerAdapter).toFloat(), 12.0f);
     QTRY_VERIFY_WITH_TIMEOUT(firstPollMs >= 0, 5000);
     QVERIFY2(firstPollMs >= 900, qPrintable(QString::number(firstPollMs)));
@@ -331,11 +372,11 @@ void TestCorvaneHIDDriver::openFailureClosesProtocol()
 {
     protocol->openResult = false;
     QSignalSpy power(driver, &CorvaneHIDDriver::devicePowerChanged);
-    QVERIFY(!driver->open(QStringLiteral("/dev/hidraw3")));
-    QCOMPARE(protocol->calls, (QStringList{"open(/dev/hidraw3)", "close()"}));
+    QCOMPARE(openAndWait(*driver, QStringLiteral("/dev/hidraw3")), CorvaneOpenResult::Refused);
+    QCOMPARE(protocol->calls(), (QStringList{"open(/dev/hidraw3)", "close()"}));
     QTest::qWait(NoPollWaitMs);
     QCOMPARE(power.count(), 0);
-    QCOMPARE(protocol->realtimeReads, 0);
+    QCOMPARE(protocol->realtimeReads.load(), 0);
 }
 
 void TestCorvaneHIDDriver::close_data()
@@ -351,11 +392,14 @@ void TestCorvaneHIDDriver::close()
 {
     QFETCH(QString, path);
     QFETCH(bool, closed);
-    QVERIFY(driver->open(QStringLiteral("/dev/HIDRAW3")));
-    protocol->calls.clear();
+    QCOMPARE(openAndWait(*driver, QStringLiteral("/dev/HIDRAW3")), CorvaneOpenResult::Opened);
+    protocol->clearCalls();
 
     QCOMPARE(driver->close(path), closed);
-    QCOMPARE(protocol->calls, closed ? QStringList{"close()"} : QStringList());
+    if (closed)
+        QTRY_VERIFY(protocol->calls().contains("close()"));
+    else
+        QVERIFY(!protocol->calls().contains("close()"));
 
     const int readsAtClose = protocol->realtimeReads;
     if (closed) {
@@ -386,12 +430,12 @@ void TestCorvaneHIDDriver::pollRepeatsLastValues()
         protocol->realtimeReadWorks = false;
     });
 
-    QVERIFY(driver->open(QStringLiteral("/dev/hidraw3")));
+    QCOMPARE(openAndWait(*driver, QStringLiteral("/dev/hidraw3")), CorvaneOpenResult::Opened);
     QTRY_VERIFY_WITH_TIMEOUT(tickTimes.size() >= 3, 10000);
 
     const QStringList tick{"rpm0=1000", "rpm1=2000", "rpm2=3000", "rpm3=4000", "power=11.5"};
     QCOMPARE(emitted.mid(0, 15), tick + tick + tick);
-    QCOMPARE(protocol->realtimeReads, tickTimes.size());
+    QTRY_COMPARE(protocol->realtimeReads.load(), tickTimes.size());
     // Three polls take three intervals from open; a late tick only adds to it.
     // The allowance covers coarse timers firing up to 5 % early.
     const qint64 threeIntervalsMs = 3 * TestPollInterval.count();
@@ -403,8 +447,8 @@ void TestCorvaneHIDDriver::pollReceiverMayCallBack()
     // A receiver connected directly that calls into the driver from the
     // poll's signal must not deadlock on the driver's lock.
     connect(driver, &CorvaneHIDDriver::devicePowerChanged, driver, [this] { driver->enableFan0(10); });
-    QVERIFY(driver->open(QStringLiteral("/dev/hidraw3")));
-    QTRY_VERIFY_WITH_TIMEOUT(protocol->calls.contains("writeFanDuty(0,10)"), 5000);
+    QCOMPARE(openAndWait(*driver, QStringLiteral("/dev/hidraw3")), CorvaneOpenResult::Opened);
+    QTRY_VERIFY_WITH_TIMEOUT(protocol->calls().contains("writeFanDuty(0,10)"), 5000);
 }
 
 QTEST_GUILESS_MAIN(TestCorvaneHIDDriver)

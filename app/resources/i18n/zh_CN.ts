@@ -137,6 +137,10 @@
         <translation>抱歉，我们未能正确的找到运行所需要的插件，请尝试重新安装。</translation>
     </message>
     <message>
+        <source>Not answering</source>
+        <translation>无响应</translation>
+    </message>
+    <message>
         <source>Unconnected</source>
         <translation>未连接</translation>
     </message>
