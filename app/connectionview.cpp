@@ -74,6 +74,7 @@ void ConnectionView::showPoll(float volts)
 {
     showAdapterPower(volts);
     showAnswering();
+    emit polled();
 }
 
 void ConnectionView::showAnswering()

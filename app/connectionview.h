@@ -55,6 +55,8 @@ signals:
     void connected(QObject *driver, const DeviceIdentity &identity);
     /// The controller was closed; its driver must not be called any more.
     void disconnected();
+    /// The driver polled the controller (once a second) and its properties are fresh.
+    void polled();
 
 private:
     void setControlsEnabled(bool enabled);

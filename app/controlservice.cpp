@@ -16,6 +16,8 @@
 #include <QDBusMessage>
 #include <QVariant>
 
+#include <limits>
+
 namespace {
 
 constexpr int AnnounceIntervalMs = 1000;
@@ -34,6 +36,15 @@ ControlService::ControlService(ConnectionView &view, FanModes &fans, LedPanel &l
     connect(&m_announceTimer, &QTimer::timeout, this, &ControlService::announceChanges);
     connect(&view, &ConnectionView::connected, this, &ControlService::announceChanges);
     connect(&view, &ConnectionView::disconnected, this, &ControlService::announceChanges);
+    const AlarmBoard &alarmBoard = fans.cooling().alarms();
+    connect(&alarmBoard, &AlarmBoard::alarmBegan, this, [this](const QString &id, const QString &text) {
+        emit AlarmChanged(id, true, text);
+        announceChanges();
+    });
+    connect(&alarmBoard, &AlarmBoard::alarmEnded, this, [this](const QString &id, const QString &text) {
+        emit AlarmChanged(id, false, text);
+        announceChanges();
+    });
 }
 
 bool ControlService::registerOnSessionBus()
@@ -172,6 +183,11 @@ bool ControlService::ledHibernate() const
     return m_form.checkBoxHibernateLED->isChecked();
 }
 
+QStringList ControlService::alarms() const
+{
+    return m_fans.cooling().alarms().standingIds();
+}
+
 bool ControlService::refuse(const char *error, const QString &message)
 {
     if (calledFromDBus())
@@ -214,25 +230,21 @@ void ControlService::SetMode(const QString &mode)
 
 void ControlService::SetGroupLevel(const QString &group, int level)
 {
-    const bool g1 = group == QLatin1String("G1");
-    if (!g1 && group != QLatin1String("G2")) {
-        refuse(ControlBus::InvalidArgument, QStringLiteral("group '%1': the groups are G1 and G2").arg(group));
+    const std::optional<int> index = checkGroup(group);
+    if (!index || !needsController())
         return;
-    }
-    if (!needsController())
-        return;
-    const int top = maxLevels().at(g1 ? 0 : 1);
+    const int top = maxLevels().at(*index);
     if (level < 0 || level > top) {
         refuse(ControlBus::InvalidArgument, QStringLiteral("the level of %1 is 0 to %2").arg(group).arg(top));
         return;
     }
     if (m_fans.mode() == FanModes::Mode::Auto) {
         refuse(ControlBus::InvalidArgument,
-               QStringLiteral("the fans follow the CPU load (mode auto); set mode manual first"));
+               QStringLiteral("the fans follow their curves (mode auto); set mode manual first"));
         return;
     }
-    answer(m_fans.setGroupLevel(g1 ? FanModes::Group::G1 : FanModes::Group::G2, level), ControlBus::DeviceError,
-           QStringLiteral("the level cannot be set now"));
+    answer(m_fans.setGroupLevel(*index == 0 ? FanModes::Group::G1 : FanModes::Group::G2, level),
+           ControlBus::DeviceError, QStringLiteral("the level cannot be set now"));
 }
 
 void ControlService::Dust()
@@ -333,6 +345,47 @@ void ControlService::Save()
 void ControlService::ShowWindow()
 {
     emit showRequested();
+}
+
+QStringList ControlService::Sensors(QStringList &names, QStringList &units, QList<double> &values)
+{
+    QStringList ids;
+    const QVector<CoolingControl::SourceValue> sources = m_fans.cooling().sourceValues();
+    for (const CoolingControl::SourceValue &source : sources) {
+        ids << source.source.id;
+        names << source.source.name;
+        units << (source.source.unit == SourceList::Unit::Percent ? QStringLiteral("%") : QStringLiteral("°C"));
+        values << source.value.value_or(std::numeric_limits<double>::quiet_NaN());
+    }
+    return ids;
+}
+
+std::optional<int> ControlService::checkGroup(const QString &group)
+{
+    const std::optional<int> index = CoolingControl::groupNamed(group);
+    if (!index)
+        refuse(ControlBus::InvalidArgument, QStringLiteral("group '%1': the groups are G1 and G2").arg(group));
+    return index;
+}
+
+QString ControlService::Curve(const QString &group, QString &points)
+{
+    const std::optional<int> index = checkGroup(group);
+    if (!index)
+        return QString();
+    const CoolingChoice &choice = m_fans.cooling().choice(*index);
+    points = choice.curveText();
+    return choice.source();
+}
+
+void ControlService::SetCurve(const QString &group, const QString &source, const QString &points)
+{
+    const std::optional<int> index = checkGroup(group);
+    if (!index)
+        return;
+    const QString refusal = m_fans.cooling().setCurve(*index, source, points);
+    if (!refusal.isEmpty())
+        refuse(ControlBus::InvalidArgument, refusal);
 }
 
 void ControlService::deviceOpened(const QString &devPath)

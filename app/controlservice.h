@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QVariantMap>
 
+#include <optional>
+
 class ConnectionView;
 class FanModes;
 class LedPanel;
@@ -52,6 +54,7 @@ class ControlService final : public QObject, protected QDBusContext
     Q_PROPERTY(bool FanHibernate READ fanHibernate)
     Q_PROPERTY(bool LedAutoRun READ ledAutoRun)
     Q_PROPERTY(bool LedHibernate READ ledHibernate)
+    Q_PROPERTY(QStringList Alarms READ alarms)
 
 public:
     /// The panels and the form must outlive the service.
@@ -84,6 +87,7 @@ public:
     bool fanHibernate() const;
     bool ledAutoRun() const;
     bool ledHibernate() const;
+    QStringList alarms() const;
 
 public slots:
     void SetMode(const QString &mode);
@@ -100,6 +104,9 @@ public slots:
     void SetLedHibernate(bool on);
     void Save();
     void ShowWindow();
+    QStringList Sensors(QStringList &names, QStringList &units, QList<double> &values);
+    QString Curve(const QString &group, QString &points);
+    void SetCurve(const QString &group, const QString &source, const QString &points);
 
     /// The device manager announced a controller at @p devPath.
     void deviceOpened(const QString &devPath);
@@ -109,11 +116,14 @@ public slots:
 signals:
     /// ShowWindow was called: the window comes forward.
     void showRequested();
+    /// A cooling alarm began (@p standing) or ended.
+    void AlarmChanged(const QString &id, bool standing, const QString &text);
 
 private:
     bool refuse(const char *error, const QString &message);
     bool needsController();
     bool checkColour(int colour);
+    std::optional<int> checkGroup(const QString &group);
     void answer(bool done, const char *error, const QString &message);
     /// The answers of the fans' and the LEDs' auto-run and hibernate settings alike.
     void answerLedLaw(bool played);

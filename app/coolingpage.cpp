@@ -44,9 +44,7 @@ CoolingPage::CoolingPage(CoolingControl &control, CurveEditor::TopLevels tops, Q
 
     connect(&control.alarms(), &AlarmBoard::alarmBegan, this, &CoolingPage::showAlarms);
     connect(&control.alarms(), &AlarmBoard::alarmEnded, this, &CoolingPage::showAlarms);
-    connect(m_keepRunning, &QCheckBox::toggled, this, [](bool keep) {
-        UserSettings::open()->setValue(QLatin1String(UserSettings::KeepCoolingKey), keep);
-    });
+    connect(m_keepRunning, &QCheckBox::toggled, this, &CoolingPage::storeKeepsCooling);
     m_liveTimer.setInterval(LiveIntervalMs);
     connect(&m_liveTimer, &QTimer::timeout, this, &CoolingPage::showLiveValues);
     showAlarms();
@@ -62,6 +60,17 @@ void CoolingPage::reload()
 {
     for (CurveEditor *editor : m_editors)
         editor->load();
+}
+
+void CoolingPage::setKeepsCooling(bool keep)
+{
+    m_keepRunning->setChecked(keep);
+    storeKeepsCooling(keep);
+}
+
+void CoolingPage::storeKeepsCooling(bool keep)
+{
+    UserSettings::open()->setValue(QLatin1String(UserSettings::KeepCoolingKey), keep);
 }
 
 void CoolingPage::showEvent(QShowEvent *event)

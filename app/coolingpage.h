@@ -29,6 +29,8 @@ public:
     void setStallsVisible(bool visible);
     /// The levels' top changed (a controller opened): the default curves follow.
     void reload();
+    /// The answer to whether closing the window without a tray keeps the cooling running; stored.
+    void setKeepsCooling(bool keep);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -37,6 +39,7 @@ protected:
 private:
     void showAlarms();
     void showLiveValues();
+    static void storeKeepsCooling(bool keep);
 
     CoolingControl &m_control;
     CurveEditor *m_editors[2];

@@ -5,6 +5,7 @@
 #include "corvanedrivernames.h"
 #include "deviceidentity.h"
 #include "rotationlabel.h"
+#include "usersettings.h"
 #include "windowlogging.h"
 
 #include <QButtonGroup>
@@ -27,6 +28,7 @@ FanModes::FanModes(Ui::MainWindow *form, QTimer *autoTimer, QObject *parent)
     : QObject(parent),
       m_form(form),
       m_autoTimer(autoTimer),
+      m_cooling(m_cpuLoadSampler, SourceList::machineHwmon(), &UserSettings::open),
       // The blades hold still while the window that shows them is off screen.
       m_bladeSpinner({&m_bladeAnimations[0], &m_bladeAnimations[1], &m_bladeAnimations[2], &m_bladeAnimations[3]},
                      form->labelFan1->window())
@@ -77,6 +79,7 @@ bool FanModes::setMode(Mode mode)
 
 void FanModes::enterAuto()
 {
+    m_cooling.autoStarted();
     setSlidersEnabled(false);
     const int top = topLevel();
     control_fans(top, top);
@@ -88,6 +91,7 @@ void FanModes::enterManual()
 {
     setSlidersEnabled(true);
     m_autoTimer->stop();
+    m_cooling.autoStopped();
 }
 
 bool FanModes::setGroupLevel(Group group, int level)
@@ -139,14 +143,45 @@ bool FanModes::setHibernate(bool on)
     return true;
 }
 
+// With both groups on the CPU load's default curve this is AUTO as it always
+// was: one level for both, from the averaged load.
 void FanModes::stepCpuLoad()
 {
-    const std::optional<CpuLoadSampler::Reading> reading = m_cpuLoadSampler.step(topLevel());
-    if (!reading)
+    const AutoCooling::Levels levels = m_cooling.tick(topLevels());
+    showCpuLoad(levels);
+    if (!levels[0] && !levels[1])
         return;
-    m_form->labelCPU->setText(reading->labelText());
-    control_fans(reading->level, reading->level);
-    moveSlidersQuietly(reading->level);
+    control_fans(levels[0].value_or(-1), levels[1].value_or(-1));
+    moveSliderQuietly(m_form->horizontalSliderFanG1, levels[0]);
+    moveSliderQuietly(m_form->horizontalSliderFanG2, levels[1]);
+}
+
+// The line shows the level of the first group that follows the CPU load.
+void FanModes::showCpuLoad(const AutoCooling::Levels &levels)
+{
+    const std::optional<int> percent = m_cooling.cpuPercentOfLastTick();
+    if (!percent)
+        return;
+    const bool g1FollowsCpu = m_cooling.choice(0).source() == QLatin1String(SourceList::CpuLoadId);
+    const std::optional<int> level = g1FollowsCpu ? levels[0] : levels[1];
+    m_form->labelCPU->setText(CpuLoadSampler::Reading{*percent, level.value_or(0)}.labelText());
+}
+
+// The active processor's tables, as AUTO has always read them at each tick;
+// before any controller, the sliders' range.
+AutoCooling::TopLevels FanModes::topLevels() const
+{
+    if (!m_active)
+        return {m_form->horizontalSliderFanG1->maximum(), m_form->horizontalSliderFanG2->maximum()};
+    return {m_active->maxLevel(G1FirstFan), m_active->maxLevel(G2FirstFan)};
+}
+
+void FanModes::watchFans()
+{
+    if (!m_driver || !m_seesStalls)
+        return;
+    for (int fan = 0; fan < int(Driver::FanRpmProperties.size()); ++fan)
+        m_cooling.fanPolled(fan, m_active->currentDuty(fan), m_driver->property(Driver::fanRpmProperty(fan)).toInt());
 }
 
 void FanModes::attach(QObject *driver, const DeviceIdentity &identity)
@@ -164,6 +199,8 @@ void FanModes::attach(QObject *driver, const DeviceIdentity &identity)
     spinGroup(G2FirstFan, m_form->horizontalSliderFanG2->value());
     loadOptions(*driver);
     setControlsEnabled(true);
+    // Only controllers with tachometers publish speeds, from the read at open on.
+    m_seesStalls = driver->property(Driver::fanRpmProperty(0)).isValid();
 }
 
 // The processor stays chosen; the mode buttons keep their state, so AUTO
@@ -171,6 +208,8 @@ void FanModes::attach(QObject *driver, const DeviceIdentity &identity)
 void FanModes::detach()
 {
     m_driver = nullptr;
+    m_seesStalls = false;
+    m_cooling.controllerGone();
     if (m_active)
         m_active->setDevice(nullptr);
     setControlsEnabled(false);
@@ -260,6 +299,14 @@ void FanModes::moveSlidersQuietly(int level)
     const QSignalBlocker quietG2(m_form->horizontalSliderFanG2);
     m_form->horizontalSliderFanG1->setValue(level);
     m_form->horizontalSliderFanG2->setValue(level);
+}
+
+void FanModes::moveSliderQuietly(QSlider *slider, std::optional<int> level)
+{
+    if (!level)
+        return;
+    const QSignalBlocker quiet(slider);
+    slider->setValue(*level);
 }
 
 void FanModes::setSlidersEnabled(bool enabled)

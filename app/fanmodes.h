@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "coolingcontrol.h"
 #include "fanbladespinner.h"
 #include "fandutyprocessor.h"
 #include "platform/cpuloadsampler.h"
@@ -20,8 +21,9 @@ class MainWindow;
 }
 
 /**
- * The fan half of the panel: MAN (each group follows its slider), AUTO (both
- * groups follow the CPU load, one step per tick of the AUTO timer), DUST,
+ * The fan half of the panel: MAN (each group follows its slider), AUTO (each
+ * group follows its source through its curve, one step per tick of the AUTO
+ * timer; by default both follow the CPU load), DUST,
  * "Change Boost", the duty labels, the spinning blades and the controller's
  * two fan options (auto-start, auto-hibernate).
  *
@@ -70,14 +72,22 @@ public:
     bool setAutoRun(bool on);
     /// The controller's own option: stop the fans when the PC goes; refused by the first firmware.
     bool setHibernate(bool on);
-    /// One AUTO timer tick: samples the CPU load and drives both groups.
+    /// One AUTO timer tick: reads the groups' sources and drives each group to its curve's level.
     void stepCpuLoad();
+    /// The groups' sources, curves and alarms.
+    CoolingControl &cooling() { return m_cooling; }
+    /// Each group's top level: its slider's maximum.
+    AutoCooling::TopLevels topLevels() const;
+    /// Whether the connected controller reports fan speeds, so that a stopped fan can be seen.
+    bool seesStalls() const { return m_seesStalls; }
 
 public slots:
     /// Serves the controller just opened and loads the fan controls from it.
     void attach(QObject *driver, const DeviceIdentity &identity);
     /// Forgets the closed controller and clears the fan controls.
     void detach();
+    /// At each poll of a controller that reports fan speeds: tells the cooling each fan's duty and speed.
+    void watchFans();
 
 private:
     /**
@@ -95,6 +105,8 @@ private:
     void scheduleGroup(int firstFan, int level, bool boost);
     void spinGroup(int firstFan, int level);
     void moveSlidersQuietly(int level);
+    void moveSliderQuietly(QSlider *slider, std::optional<int> level);
+    void showCpuLoad(const AutoCooling::Levels &levels);
     void loadSlider(QSlider *slider, int fan);
     void loadOptions(const QObject &driver);
     void setSlidersEnabled(bool enabled);
@@ -113,6 +125,8 @@ private:
     std::array<FanDutyProcessor, 2> m_processors;
     FanDutyProcessor *m_active = nullptr;
     CpuLoadSampler m_cpuLoadSampler;
+    CoolingControl m_cooling;
+    bool m_seesStalls = false;
     /// In fan order: labelFan1, labelFan4 (G1), labelFan2, labelFan3 (G2).
     std::array<QPropertyAnimation, 4> m_bladeAnimations;
     FanBladeSpinner m_bladeSpinner;

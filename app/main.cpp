@@ -17,7 +17,6 @@
 #endif
 #include <QSharedPointer>
 #include <QSplashScreen>
-#include <QSystemTrayIcon>
 #include <QThread>
 #include <QTranslator>
 
@@ -65,11 +64,19 @@ std::array<QImage, SplashImage::Count - 1> laterSplashPictures()
     return pictures;
 }
 
+// "--background": no splash, and the window stays hidden from the start (for
+// the log-in entry or a systemd user unit); a second launch or
+// "corvane-ctl show" brings it up.
+bool startsInBackground()
+{
+    return QCoreApplication::arguments().contains(QStringLiteral("--background"));
+}
+
 // The pauses block the GUI thread on purpose: the splash is painted when its
 // picture is set and by the explicit event processing, nothing else runs yet.
 // The later pictures are chosen and decoded on a worker thread during the
 // first pause, so that their decoding does not come on top of the pauses.
-int runFirstInstance(const QSharedPointer<QSharedMemory> &marker, TerminationSignals &termination)
+QSharedPointer<QSplashScreen> showSplash()
 {
     auto splash = QSharedPointer<QSplashScreen>::create(QPixmap());
     showSplashPicture(*splash, SplashImage::pixmap(0), 0);
@@ -81,14 +88,21 @@ int runFirstInstance(const QSharedPointer<QSharedMemory> &marker, TerminationSig
         if (index < int(SplashPauseMs.size()))
             QThread::msleep(SplashPauseMs[index]);
     }
+    return splash;
+}
 
+int runFirstInstance(const QSharedPointer<QSharedMemory> &marker, TerminationSignals &termination)
+{
+    QSharedPointer<QSplashScreen> splash = startsInBackground() ? nullptr : showSplash();
     auto window = std::make_unique<MainWindow>(marker, nullptr);
-    window->show();
-    splash->finish(window.get());
-    splash.reset();
-    // Without a tray, closing the window quits; a close that came while the
-    // splash was finishing happened before the loop could take the quit.
-    if (window->isHidden() && !QSystemTrayIcon::isSystemTrayAvailable())
+    if (splash) {
+        window->show();
+        splash->finish(window.get());
+        splash.reset();
+    }
+    // A close that came while the splash was finishing, and that ends the
+    // program, happened before the loop could take the quit.
+    if (window->wasClosed())
         return 0;
     // A signal caught since start-up is acted on as soon as the loop runs.
     termination.watch();

@@ -2,11 +2,13 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "alarmnotifier.h"
 #include "connectionview.h"
 #ifdef CORVANE_WITH_DBUS
 #include "controlservice.h"
 #endif
 #include "corvanedrivernames.h"
+#include "coolingpage.h"
 #include "corvaneversion.h"
 #include "fanmodes.h"
 #include "globalconfig.h"
@@ -25,6 +27,7 @@
 #include <QGenericPluginFactory>
 #include <QMenu>
 #include <QMessageBox>
+#include <QStyle>
 #include <QThread>
 #include <QUrl>
 #include <QWindowStateChangeEvent>
@@ -62,6 +65,7 @@ MainWindow::MainWindow(QSharedPointer<QSharedMemory> sharedMemory, QWidget *pare
     // Connects the slots by name: every sender must be named and parented by now.
     m_ui->setupUi(this);
     createPanels();
+    createCoolingPage();
     publishOnSessionBus();
     m_ui->labelVersion->setText(QStringLiteral("version " CORVANE_VERSION));
     setUpTrayMenu();
@@ -142,6 +146,33 @@ void MainWindow::createPanels()
     connect(m_connectionView.get(), &ConnectionView::connected, m_ledPanel.get(), &LedPanel::attach);
     connect(m_connectionView.get(), &ConnectionView::disconnected, m_fanModes.get(), &FanModes::detach);
     connect(m_connectionView.get(), &ConnectionView::disconnected, m_ledPanel.get(), &LedPanel::detach);
+    connect(m_connectionView.get(), &ConnectionView::polled, m_fanModes.get(), &FanModes::watchFans);
+}
+
+// A tab after the form's own, so every widget of the form stays where it is.
+// While an alarm stands the tab carries a warning sign, whichever tab shows.
+void MainWindow::createCoolingPage()
+{
+    FanModes *fans = m_fanModes.get();
+    m_coolingPage = new CoolingPage(fans->cooling(), [fans] { return fans->topLevels(); }, m_ui->tabWidget);
+    m_ui->tabWidget->addTab(m_coolingPage, tr("Cooling"));
+    // After the fan modes, which take the controller first.
+    connect(m_connectionView.get(), &ConnectionView::connected, m_coolingPage, [this] {
+        m_coolingPage->setStallsVisible(m_fanModes->seesStalls());
+        m_coolingPage->reload();
+    });
+    connect(m_connectionView.get(), &ConnectionView::disconnected, m_coolingPage,
+            [this] { m_coolingPage->setStallsVisible(false); });
+    m_alarmNotifier = new AlarmNotifier(*m_trayIcon, fans->cooling().alarms(), this);
+    connect(&fans->cooling().alarms(), &AlarmBoard::alarmBegan, this, &MainWindow::showAlarmState);
+    connect(&fans->cooling().alarms(), &AlarmBoard::alarmEnded, this, &MainWindow::showAlarmState);
+}
+
+void MainWindow::showAlarmState()
+{
+    const bool standing = !m_fanModes->cooling().alarms().standing().isEmpty();
+    m_ui->tabWidget->setTabIcon(m_ui->tabWidget->indexOf(m_coolingPage),
+                                standing ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : QIcon());
 }
 
 // The same panel operations for scripts (corvane-ctl) over the session bus;
@@ -362,12 +393,30 @@ void MainWindow::on_pushButtonMainLogo_clicked()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     saveChangeBoost();
-    if (!hidesToTray()) {
+    if (!hidesToTray() && !keepsCoolingWhenClosed()) {
+        m_closed = true;
         QMainWindow::closeEvent(event);
         return;
     }
     hide();
     event->ignore();
+}
+
+// Without a tray the user is asked once; the answer can be changed on the
+// cooling tab. A second launch or "corvane-ctl show" brings the window back.
+bool MainWindow::keepsCoolingWhenClosed()
+{
+    const auto settings = UserSettings::open();
+    const QVariant stored = settings->value(QLatin1String(UserSettings::KeepCoolingKey));
+    if (stored.isValid())
+        return stored.toBool();
+    const bool keep = QMessageBox::question(this, tr("Keep cooling?"),
+                                            tr("There is no system tray to keep the program in. Keep cooling in "
+                                               "the background when the window closes? A second launch brings "
+                                               "the window back; the Cooling tab changes this answer."))
+                      == QMessageBox::Yes;
+    m_coolingPage->setKeepsCooling(keep);
+    return keep;
 }
 
 void MainWindow::changeEvent(QEvent *event)

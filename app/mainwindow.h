@@ -11,8 +11,10 @@
 
 #include <memory>
 
+class AlarmNotifier;
 class ConnectionView;
 class ControlService;
+class CoolingPage;
 class FanModes;
 class LedPanel;
 class MainWindowCoProcessor;
@@ -53,6 +55,9 @@ public:
     /// @p sharedMemory is the instance marker (may be null); kept for the window's life.
     explicit MainWindow(QSharedPointer<QSharedMemory> sharedMemory, QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    /// True once a close was let through: the program is to end.
+    bool wasClosed() const { return m_closed; }
 
 protected:
     /// Hides the window to the tray; without a system tray the window closes as any other.
@@ -100,6 +105,9 @@ private:
     void warnPluginMissing();
     void createTrayIcon();
     void createPanels();
+    void createCoolingPage();
+    void showAlarmState();
+    bool keepsCoolingWhenClosed();
     void publishOnSessionBus();
     void bringForward();
     void setUpTrayMenu();
@@ -126,6 +134,9 @@ private:
     std::unique_ptr<ConnectionView> m_connectionView;
     std::unique_ptr<FanModes> m_fanModes;
     std::unique_ptr<LedPanel> m_ledPanel;
+    CoolingPage *m_coolingPage = nullptr;
+    AlarmNotifier *m_alarmNotifier = nullptr;
+    bool m_closed = false;
 #ifdef CORVANE_WITH_DBUS
     std::unique_ptr<ControlService> m_controlService;
 #endif

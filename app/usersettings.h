@@ -22,6 +22,12 @@ public:
     static constexpr const char *ShowCpuLoadingKey = "debug/show_cpu_loading";
     /// bool, default true: the state of the "Change Boost" box.
     static constexpr const char *ChangeBoostKey = "change_boost";
+    /**
+     * bool, unset until the user answers: whether closing the window on a
+     * desktop without a system tray keeps the cooling running in the
+     * background. The cooling choices are under "cooling/" (CoolingSettings).
+     */
+    static constexpr const char *KeepCoolingKey = "cooling/keep_running_on_close";
 
     /// Opens the store; each call gives an independent object.
     static std::unique_ptr<QSettings> open();

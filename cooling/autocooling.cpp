@@ -33,11 +33,10 @@ int AutoCooling::levelFor(int group, double value, const TopLevels &tops) const
 
 AutoCooling::Levels AutoCooling::tick(const TopLevels &tops)
 {
-    const QHash<QString, SourceList::Reading> readings =
-        m_sources.sample({m_choices[0].source(), m_choices[1].source()});
+    m_lastReadings = m_sources.sample({m_choices[0].source(), m_choices[1].source()});
     Levels levels;
     for (int group = 0; group < Groups; ++group)
-        levels[std::size_t(group)] = groupLevel(group, readings.value(choice(group).source()), tops);
+        levels[std::size_t(group)] = groupLevel(group, m_lastReadings.value(choice(group).source()), tops);
     return levels;
 }
 

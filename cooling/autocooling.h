@@ -39,6 +39,8 @@ public:
      * source gave nothing to act on this time.
      */
     Levels tick(const TopLevels &tops);
+    /// What the last tick read from the source @p id, if it read it.
+    SourceList::Reading lastTickReading(const QString &id) const { return m_lastReadings.value(id); }
     /// AUTO starts again: the curves forget their levels.
     void restart();
     /// AUTO ends (MAN, or the controller went): its source alarms end with it.
@@ -54,4 +56,5 @@ private:
     AlarmBoard &m_alarms;
     std::array<CoolingChoice, Groups> m_choices;
     std::array<std::optional<int>, Groups> m_curveLevels;
+    QHash<QString, SourceList::Reading> m_lastReadings;
 };

@@ -22,9 +22,9 @@ CoolingControl::CoolingControl(CpuLoadInput &cpuLoad, std::unique_ptr<HwmonReade
 
 std::optional<int> CoolingControl::groupNamed(const QString &name)
 {
-    if (name.compare(QLatin1String("G1"), Qt::CaseInsensitive) == 0)
+    if (name == QLatin1String("G1"))
         return 0;
-    if (name.compare(QLatin1String("G2"), Qt::CaseInsensitive) == 0)
+    if (name == QLatin1String("G2"))
         return 1;
     return std::nullopt;
 }
@@ -53,6 +53,14 @@ std::optional<double> CoolingControl::currentValue(const QString &id)
     if (reading.status != SourceList::Reading::Status::Value)
         return std::nullopt;
     return reading.value;
+}
+
+std::optional<int> CoolingControl::cpuPercentOfLastTick() const
+{
+    const SourceList::Reading reading = m_auto.lastTickReading(QLatin1String(SourceList::CpuLoadId));
+    if (reading.status != SourceList::Reading::Status::Value)
+        return std::nullopt;
+    return int(reading.value);
 }
 
 int CoolingControl::levelFor(int group, double value, const AutoCooling::TopLevels &tops) const

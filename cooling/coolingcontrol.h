@@ -42,7 +42,7 @@ public:
     CoolingControl(CpuLoadInput &cpuLoad, std::unique_ptr<HwmonReader> hwmon, SettingsOpener settings,
                    QObject *parent = nullptr);
 
-    /// "G1" → 0, "G2" → 1 (either case); nothing otherwise.
+    /// "G1" → 0, "G2" → 1; nothing otherwise.
     static std::optional<int> groupNamed(const QString &name);
 
     bool offersTemperatures() const { return m_sources.offersTemperatures(); }
@@ -69,6 +69,8 @@ public:
 
     /// One AUTO tick; see AutoCooling::tick().
     AutoCooling::Levels tick(const AutoCooling::TopLevels &tops) { return m_auto.tick(tops); }
+    /// The CPU load in percent the last tick measured, if it measured one.
+    std::optional<int> cpuPercentOfLastTick() const;
     void autoStarted() { m_auto.restart(); }
     void autoStopped() { m_auto.stop(); }
     /// One poll of a controller that reports fan speeds.

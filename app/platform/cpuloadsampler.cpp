@@ -46,6 +46,12 @@ std::optional<CpuLoadSampler::Reading> CpuLoadSampler::step(int maxLevel)
     return Reading{percent, levelForPercent(percent, maxLevel)};
 }
 
+std::optional<int> CpuLoadSampler::samplePercent()
+{
+    const std::optional<Reading> reading = step(0);
+    return reading ? std::optional<int>(reading->percent) : std::nullopt;
+}
+
 int CpuLoadSampler::levelForPercent(int percent, int maxLevel)
 {
     if (maxLevel < 1)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "cpuloadinput.h"
 #include "cputimes.h"
 
 #include <QString>
@@ -16,8 +17,11 @@
  * load since the previous step and fold it into a running average with the
  * weights 1 to 6; every seventh sample after that is left out and the
  * weighting starts again at 2. The sampler is never reset.
+ *
+ * As the cooling's CPU load source it is stepped once per AUTO tick, and the
+ * curve of the group that follows it turns the percent into a level.
  */
-class CpuLoadSampler final
+class CpuLoadSampler final : public CpuLoadInput
 {
 public:
     using TimesSource = std::function<std::optional<CpuTimes>()>;
@@ -43,6 +47,8 @@ public:
      * @p maxLevel is the top level of the active duty table.
      */
     std::optional<Reading> step(int maxLevel);
+    /// One tick as step() takes it, the percent alone.
+    std::optional<int> samplePercent() override;
 
     /**
      * The level for @p percent on a table whose top level is @p maxLevel:

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real program (the simulated build) on an X server of its own, with
 // trayer as the system tray or without any: hiding to the tray, coming back,
-// and the plain window behaviour when there is no tray to come back from.
+// and without a tray to come back from, the plain window behaviour or, as
+// the user answered, cooling on in the background.
 #include "programlauncher.h"
 #include "xserversession.h"
 
@@ -62,6 +63,7 @@ private:
     bool mainWindowShown() const { return m_x->isViewable(m_mainWindow); }
     void leave(WayOut way);
     QVariant savedChangeBoost() const;
+    void answerKeepCooling(bool keep);
 
     ProgramLauncher m_launcher;
     std::unique_ptr<XServerSession> m_x;
@@ -147,6 +149,13 @@ QVariant TrayTest::savedChangeBoost() const
     return settings.value(QStringLiteral("change_boost"));
 }
 
+// What the user answered when closing without a tray the first time.
+void TrayTest::answerKeepCooling(bool keep)
+{
+    QSettings settings(m_launcher.path(QStringLiteral("config/Corvane/CorvaneController1.conf")), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("cooling/keep_running_on_close"), keep);
+}
+
 void TrayTest::hidesToTheTray_data()
 {
     QTest::addColumn<WayOut>("way");
@@ -201,21 +210,32 @@ void TrayTest::hiddenWindowComesBack()
 void TrayTest::withoutTrayActsAsAnyWindow_data()
 {
     QTest::addColumn<WayOut>("way");
-    QTest::newRow("close quits") << WayOut::Close;
-    QTest::newRow("minimise keeps the window") << WayOut::Minimise;
+    QTest::addColumn<bool>("keepCooling");
+    QTest::newRow("close quits") << WayOut::Close << false;
+    QTest::newRow("close keeps cooling, a second launch shows") << WayOut::Close << true;
+    QTest::newRow("minimise keeps the window") << WayOut::Minimise << false;
 }
 
-// Hiding with no tray would leave no way back and no Exit.
+// Hiding with no tray would leave no way back and no Exit, unless the user
+// chose to keep the cooling running: a second launch brings the window back.
 void TrayTest::withoutTrayActsAsAnyWindow()
 {
     QFETCH(WayOut, way);
+    QFETCH(bool, keepCooling);
+    answerKeepCooling(keepCooling);
     QVERIFY2(startProgram(false), "no main window");
     leave(way);
-    if (way == WayOut::Close) {
+    if (way == WayOut::Close && !keepCooling) {
         QVERIFY(m_program->waitForFinished(TimeoutMs));
         QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
         QCOMPARE(m_program->exitCode(), 0);
         QCOMPARE(savedChangeBoost(), QVariant(QStringLiteral("true")));
+    } else if (way == WayOut::Close) {
+        QTRY_VERIFY_WITH_TIMEOUT(!mainWindowShown(), TimeoutMs);
+        QCOMPARE(m_program->state(), QProcess::Running);
+        const auto later = m_launcher.start(Program);
+        QVERIFY(later->waitForFinished(TimeoutMs));
+        QTRY_VERIFY_WITH_TIMEOUT(mainWindowShown(), TimeoutMs);
     } else {
         QTest::qWait(1500);
         QCOMPARE(m_program->state(), QProcess::Running);
