@@ -14,4 +14,7 @@ public:
 
     /// The averaged load in percent, or nothing when this tick gave none (the priming one).
     virtual std::optional<int> samplePercent() = 0;
+
+    /// An input that never has a reading, where no sampler runs (corvane-ctl without the panel).
+    static CpuLoadInput &none();
 };

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "controllerstatus.h"
+#include "coolingreport.h"
 #include "ctloutcome.h"
 
 #include <QObject>
@@ -37,6 +38,11 @@ public:
     virtual CtlOutcome setHibernate(const QString &target, bool on) = 0;
     virtual CtlOutcome save() = 0;
     virtual CtlOutcome showWindow() = 0;
+    /// The sources a group can follow in AUTO, with their values now.
+    virtual CtlOutcome sensors(QVector<CoolingReport::Sensor> *sensors) = 0;
+    /// @p group is "G1" or "G2".
+    virtual CtlOutcome curve(const QString &group, CoolingReport::Curve *curve) = 0;
+    virtual CtlOutcome setCurve(const QString &group, const QString &source, const QString &points) = 0;
     /// Said once when a monitor starts: what it cannot follow, if anything.
     virtual QString monitorNote() const { return QString(); }
 

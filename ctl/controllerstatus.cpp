@@ -70,7 +70,9 @@ QJsonObject ControllerStatus::toJson() const
             {QStringLiteral("levels"), levelMap},
             {QStringLiteral("led"), led},
             {QStringLiteral("fan_auto_run"), fanAutoRun},
-            {QStringLiteral("fan_hibernate"), fanHibernate}};
+            {QStringLiteral("fan_hibernate"), fanHibernate},
+            {QStringLiteral("alarms"), alarms ? QJsonValue(QJsonArray::fromStringList(*alarms))
+                                              : QJsonValue(QJsonValue::Null)}};
 }
 
 QString ControllerStatus::toTable() const
@@ -99,6 +101,8 @@ QString ControllerStatus::toTable() const
     table += row(QStringLiteral("auto-run"), QStringLiteral("fan %1, led %2").arg(onOff(fanAutoRun), onOff(ledAutoRun)));
     table += row(QStringLiteral("hibernate"),
                  QStringLiteral("fan %1, led %2").arg(onOff(fanHibernate), onOff(ledHibernate)));
+    if (alarms)
+        table += row(QStringLiteral("alarms"), alarms->isEmpty() ? QStringLiteral("none") : alarms->join(QLatin1String(", ")));
     return table;
 }
 
@@ -122,6 +126,8 @@ QString ControllerStatus::toLine() const
     if (!speeds.isEmpty())
         parts << QStringLiteral("rpm ") + speeds.join(QLatin1Char(' '));
     parts << QStringLiteral("led ") + ledText(*this);
+    if (alarms && !alarms->isEmpty())
+        parts << QStringLiteral("ALARM ") + alarms->join(QLatin1Char(' '));
     return parts.join(QLatin1String("  "));
 }
 

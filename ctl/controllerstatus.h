@@ -3,6 +3,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -37,6 +38,8 @@ struct ControllerStatus final
     bool ledHibernate = false;
     bool fanAutoRun = false;
     bool fanHibernate = false;
+    /// The panel's standing cooling alarms ("fan-stalled:fan2", "source-lost:G1"); empty when read directly.
+    std::optional<QStringList> alarms;
 
     /// The stable scripting form: the keys documented in corvane-ctl(1).
     QJsonObject toJson() const;

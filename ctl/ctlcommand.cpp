@@ -31,7 +31,7 @@ public:
         if (!m_words.isEmpty())
             return fail(QStringLiteral("unexpected '%1' after %2").arg(m_words.first(), name));
         if (m_command.json && !takesJson())
-            return fail(QStringLiteral("--json goes with status, list and monitor only"));
+            return fail(QStringLiteral("--json goes with status, list, monitor and sensors only"));
         return m_command;
     }
 
@@ -77,6 +77,7 @@ private:
             {QStringLiteral("status"), Kind::Status}, {QStringLiteral("list"), Kind::List},
             {QStringLiteral("monitor"), Kind::Monitor}, {QStringLiteral("dust"), Kind::Dust},
             {QStringLiteral("save"), Kind::Save}, {QStringLiteral("show"), Kind::Show},
+            {QStringLiteral("sensors"), Kind::Sensors},
         };
         for (const auto &entry : plain) {
             if (name == entry.first) {
@@ -90,6 +91,8 @@ private:
             return parseMode();
         if (name == QLatin1String("led"))
             return parseLed();
+        if (name == QLatin1String("curve"))
+            return parseCurve();
         if (name == QLatin1String("autorun") || name == QLatin1String("hibernate")) {
             m_command.kind = name == QLatin1String("autorun") ? Kind::AutoRun : Kind::Hibernate;
             return parseTargetSwitch(name);
@@ -117,15 +120,41 @@ private:
     bool parseFan()
     {
         m_command.kind = Kind::Fan;
-        m_command.target = next("group (G1 or G2)").toUpper();
-        if (m_command.target != QLatin1String("G1") && m_command.target != QLatin1String("G2"))
-            return reject(QStringLiteral("the group is G1 or G2"));
+        if (!parseGroup())
+            return false;
         const QString level = next("level");
         bool ok = false;
         m_command.number = level.toInt(&ok);
         if (!ok || m_command.number < 0)
             return reject(QStringLiteral("the level is a whole number from 0"));
         return true;
+    }
+
+    bool parseGroup()
+    {
+        m_command.target = next("group (G1 or G2)").toUpper();
+        return m_command.target == QLatin1String("G1") || m_command.target == QLatin1String("G2")
+            || reject(QStringLiteral("the group is G1 or G2"));
+    }
+
+    // "curve G1" shows; "curve G1 default" returns to the CPU load's default
+    // curve; "curve G1 SOURCE POINTS" sets. The panel judges source and points.
+    bool parseCurve()
+    {
+        m_command.kind = Kind::Curve;
+        if (!parseGroup())
+            return false;
+        if (m_words.isEmpty())
+            return true;
+        const QString first = m_words.takeFirst();
+        if (first == QLatin1String("default")) {
+            m_command.text = QStringLiteral("cpu");
+            m_command.points = first;
+            return true;
+        }
+        m_command.text = first;
+        m_command.points = next("points (value:level,… or default)");
+        return !m_command.points.isEmpty();
     }
 
     bool parseMode()
@@ -182,7 +211,8 @@ private:
 
     bool takesJson() const
     {
-        return m_command.kind == Kind::Status || m_command.kind == Kind::List || m_command.kind == Kind::Monitor;
+        return m_command.kind == Kind::Status || m_command.kind == Kind::List || m_command.kind == Kind::Monitor
+            || m_command.kind == Kind::Sensors;
     }
 
     QStringList m_words;
@@ -203,7 +233,8 @@ QString CtlCommand::usage()
 {
     return QStringLiteral(
         "usage: corvane-ctl [--wait SECONDS] status|list|monitor [--json] | fan G1|G2 LEVEL | mode manual|auto | dust"
-        " | led on|off|cycle | led solid|breathe N | led upload FILE | autorun|hibernate fan|led on|off | save | show");
+        " | led on|off|cycle | led solid|breathe N | led upload FILE | autorun|hibernate fan|led on|off | save | show"
+        " | sensors [--json] | curve G1|G2 [SOURCE POINTS|default]");
 }
 
 QString CtlCommand::help()
@@ -214,7 +245,7 @@ QString CtlCommand::help()
         "  list [--json]           the controllers present: path, protocol, firmware\n"
         "  monitor [--json]        a line on every change and every second, until interrupted\n"
         "  fan G1|G2 LEVEL         set a fan group to a level of its duty table\n"
-        "  mode manual|auto        fans by hand or by CPU load (panel only)\n"
+        "  mode manual|auto        fans by hand or by their curves (panel only)\n"
         "  dust                    the dust-clearing cycle (panel only)\n"
         "  led on|off              switch the LEDs\n"
         "  led solid|breathe N     solid or breathing colour N (0 to 13)\n"
@@ -224,6 +255,11 @@ QString CtlCommand::help()
         "  hibernate fan|led on|off  the controller stops fans or LEDs when the PC sleeps\n"
         "  save                    the controller keeps its settings without the PC\n"
         "  show                    bring the panel's window forward (panel only)\n"
+        "  sensors [--json]        the sources a group can follow in auto, with their values\n"
+        "  curve G1|G2             the source and curve a group follows in auto\n"
+        "  curve G1|G2 SOURCE POINTS  follow SOURCE (from sensors) through POINTS, such as\n"
+        "                          40:2,60:5,75:9 (value:level), or default\n"
+        "  curve G1|G2 default     the CPU load with its default curve\n"
         "\n"
         "Through the running panel when it is on the session bus; otherwise the\n"
         "controller is opened directly, waiting up to --wait seconds (default 3)\n"

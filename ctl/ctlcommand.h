@@ -11,17 +11,19 @@ struct CtlCommand final
 {
     enum class Kind {
         Status, List, Monitor, Fan, Mode, Dust, LedPower, LedSolid, LedBreathe, LedCycle, LedUpload,
-        AutoRun, Hibernate, Save, Show, Help,
+        AutoRun, Hibernate, Save, Show, Sensors, Curve, Help,
     };
 
     Kind kind = Kind::Help;
     bool json = false;
     /// How long to wait for a controller that another process has open.
     int waitMs = 3000;
-    /// "G1" or "G2" for fan; "fan" or "led" for autorun and hibernate.
+    /// "G1" or "G2" for fan and curve; "fan" or "led" for autorun and hibernate.
     QString target;
-    /// "manual" or "auto" for mode; the absolute file path for led upload.
+    /// "manual" or "auto" for mode; the absolute file path for led upload; the source for curve (empty: show).
     QString text;
+    /// The curve's points for curve: "default" or value:level,…
+    QString points;
     /// The level for fan, the colour (0 to 13) for led solid and breathe.
     int number = 0;
     /// on or off, for led, autorun and hibernate.

@@ -26,6 +26,30 @@ CtlOutcome printStatus(const CtlCommand &command, ControllerLink &link)
     return status.connected ? CtlOutcome::done() : CtlOutcome::failed(CtlOutcome::NoController, QString());
 }
 
+CtlOutcome printSensors(const CtlCommand &command, ControllerLink &link)
+{
+    QVector<CoolingReport::Sensor> sensors;
+    const CtlOutcome outcome = link.sensors(&sensors);
+    if (!outcome.ok())
+        return outcome;
+    const QByteArray text =
+        command.json ? CoolingReport::sensorsJson(sensors) : CoolingReport::sensorsTable(sensors).toUtf8();
+    std::fputs(text.constData(), stdout);
+    return outcome;
+}
+
+// Without a source it shows the curve; with one it sets it.
+CtlOutcome curve(const CtlCommand &command, ControllerLink &link)
+{
+    if (!command.text.isEmpty())
+        return link.setCurve(command.target, command.text, command.points);
+    CoolingReport::Curve curve;
+    const CtlOutcome outcome = link.curve(command.target, &curve);
+    if (outcome.ok())
+        std::printf("%s\n", qPrintable(CoolingReport::curveLine(curve)));
+    return outcome;
+}
+
 } // namespace
 
 CtlOutcome CtlRunner::dispatch(const CtlCommand &command, ControllerLink &link)
@@ -60,6 +84,10 @@ CtlOutcome CtlRunner::dispatch(const CtlCommand &command, ControllerLink &link)
         return link.save();
     case Kind::Show:
         return link.showWindow();
+    case Kind::Sensors:
+        return printSensors(command, link);
+    case Kind::Curve:
+        return curve(command, link);
     case Kind::List:
     case Kind::Help:
         break;

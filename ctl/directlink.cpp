@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "directlink.h"
 
+#include "coolingcontrol.h"
+#include "cpuloadinput.h"
 #include "corvanedrivernames.h"
 #include "corvaneledlaw.h"
 #include "corvaneledlawreader.h"
@@ -354,4 +356,37 @@ CtlOutcome DirectLink::setHibernate(const QString &target, bool on)
 CtlOutcome DirectLink::save()
 {
     return callDriver(Driver::SaveConfiguration.name());
+}
+
+// Without the panel no AUTO tick has measured the CPU load.
+CoolingControl &DirectLink::cooling()
+{
+    if (!m_cooling)
+        m_cooling = std::make_unique<CoolingControl>(CpuLoadInput::none(), SourceList::machineHwmon(),
+                                                     &UserSettings::open);
+    return *m_cooling;
+}
+
+CtlOutcome DirectLink::sensors(QVector<CoolingReport::Sensor> *sensors)
+{
+    const QVector<CoolingControl::SourceValue> values = cooling().sourceValues();
+    for (const CoolingControl::SourceValue &value : values) {
+        const bool percent = value.source.unit == SourceList::Unit::Percent;
+        sensors->append({value.source.id, value.source.name, percent ? QStringLiteral("%") : QStringLiteral("°C"),
+                         value.value});
+    }
+    return CtlOutcome::done();
+}
+
+CtlOutcome DirectLink::curve(const QString &group, CoolingReport::Curve *curve)
+{
+    const CoolingChoice &choice = cooling().choice(*CoolingControl::groupNamed(group));
+    *curve = {choice.source(), choice.curveText()};
+    return CtlOutcome::done();
+}
+
+CtlOutcome DirectLink::setCurve(const QString &group, const QString &source, const QString &points)
+{
+    const QString refusal = cooling().setCurve(*CoolingControl::groupNamed(group), source, points);
+    return refusal.isEmpty() ? CtlOutcome::done() : CtlOutcome::failed(CtlOutcome::BadUsage, refusal);
 }

@@ -10,6 +10,8 @@
 
 #include <memory>
 
+class CoolingControl;
+
 /**
  * The controller opened by corvane-ctl itself, when no panel runs: the
  * device plug-in in the "generic" folder beside the tool is loaded through
@@ -52,6 +54,10 @@ public:
     CtlOutcome save() override;
     CtlOutcome showWindow() override;
     QString monitorNote() const override;
+    /// The cooling choices are the user's settings, which the panel reads when it starts.
+    CtlOutcome sensors(QVector<CoolingReport::Sensor> *sensors) override;
+    CtlOutcome curve(const QString &group, CoolingReport::Curve *curve) override;
+    CtlOutcome setCurve(const QString &group, const QString &source, const QString &points) override;
 
 private slots:
     void onOpened(const QString &devPath, QObject *driver);
@@ -65,8 +71,10 @@ private:
     void close();
     CtlOutcome callDriver(const char *slot, QGenericArgument argument = QGenericArgument());
     CtlOutcome panelOnly(const char *what) const;
+    CoolingControl &cooling();
 
     std::unique_ptr<QObject> m_manager;
     QPointer<QObject> m_driver;
     QString m_path;
+    std::unique_ptr<CoolingControl> m_cooling;
 };

@@ -58,12 +58,14 @@ CtlOutcome list(const CtlCommand &command)
         : CtlOutcome::done();
 }
 
-// What only the panel knows is refused before the controller is opened.
+// What only the panel knows is refused before the controller is opened; the
+// cooling choices need no controller.
 CtlOutcome runDirect(const CtlCommand &command)
 {
     DirectLink direct;
     const bool needsPanel = command.kind == Kind::Mode || command.kind == Kind::Dust || command.kind == Kind::Show;
-    const CtlOutcome opened = needsPanel ? CtlOutcome::done() : direct.open(command.waitMs);
+    const bool needsNoController = command.kind == Kind::Sensors || command.kind == Kind::Curve;
+    const CtlOutcome opened = needsPanel || needsNoController ? CtlOutcome::done() : direct.open(command.waitMs);
     return opened.ok() ? CtlRunner::dispatch(command, direct) : opened;
 }
 

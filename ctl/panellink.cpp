@@ -8,6 +8,9 @@
 #include <QDBusMessage>
 #include <QDBusReply>
 
+#include <cmath>
+#include <limits>
+
 namespace {
 
 const QLatin1String Service(ControlBus::Service);
@@ -59,6 +62,7 @@ void readStatus(const QVariantMap &properties, ControllerStatus *status)
     status->fanHibernate = flag("FanHibernate");
     status->ledAutoRun = flag("LedAutoRun");
     status->ledHibernate = flag("LedHibernate");
+    status->alarms = properties.value(QStringLiteral("Alarms")).toStringList();
 }
 
 } // namespace
@@ -171,4 +175,37 @@ CtlOutcome PanelLink::save()
 CtlOutcome PanelLink::showWindow()
 {
     return ::outcomeOf(m_panel->ShowWindow());
+}
+
+CtlOutcome PanelLink::sensors(QVector<CoolingReport::Sensor> *sensors)
+{
+    QDBusPendingReply<QStringList, QStringList, QStringList, QList<double>> reply = m_panel->Sensors();
+    reply.waitForFinished();
+    if (reply.isError())
+        return outcomeOf(reply.error());
+    const QStringList ids = reply.argumentAt<0>();
+    const QStringList names = reply.argumentAt<1>();
+    const QStringList units = reply.argumentAt<2>();
+    const QList<double> values = reply.argumentAt<3>();
+    for (int i = 0; i < ids.size(); ++i) {
+        const double value = values.value(i, std::numeric_limits<double>::quiet_NaN());
+        sensors->append({ids[i], names.value(i), units.value(i),
+                         std::isnan(value) ? std::nullopt : std::optional<double>(value)});
+    }
+    return CtlOutcome::done();
+}
+
+CtlOutcome PanelLink::curve(const QString &group, CoolingReport::Curve *curve)
+{
+    QDBusPendingReply<QString, QString> reply = m_panel->Curve(group);
+    reply.waitForFinished();
+    if (reply.isError())
+        return outcomeOf(reply.error());
+    *curve = {reply.argumentAt<0>(), reply.argumentAt<1>()};
+    return CtlOutcome::done();
+}
+
+CtlOutcome PanelLink::setCurve(const QString &group, const QString &source, const QString &points)
+{
+    return ::outcomeOf(m_panel->SetCurve(group, source, points));
 }

@@ -39,6 +39,9 @@ public:
     CtlOutcome setHibernate(const QString &target, bool on) override;
     CtlOutcome save() override;
     CtlOutcome showWindow() override;
+    CtlOutcome sensors(QVector<CoolingReport::Sensor> *sensors) override;
+    CtlOutcome curve(const QString &group, CoolingReport::Curve *curve) override;
+    CtlOutcome setCurve(const QString &group, const QString &source, const QString &points) override;
 
     /// What a D-Bus error from the panel means for corvane-ctl.
     static CtlOutcome outcomeOf(const QDBusError &error);

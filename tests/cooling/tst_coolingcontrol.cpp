@@ -9,15 +9,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-struct NoCpuLoad final : CpuLoadInput
-{
-    std::optional<int> samplePercent() override { return std::nullopt; }
-};
-
-} // namespace
-
 class TestCoolingControl : public QObject
 {
     Q_OBJECT
@@ -31,14 +22,13 @@ private:
     std::unique_ptr<CoolingControl> control(const FakeHwmon *tree);
 
     QTemporaryDir m_dir;
-    NoCpuLoad m_cpu;
 };
 
 std::unique_ptr<CoolingControl> TestCoolingControl::control(const FakeHwmon *tree)
 {
     const QString file = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".ini"));
     return std::make_unique<CoolingControl>(
-        m_cpu, tree ? std::make_unique<HwmonReader>(tree->root()) : nullptr,
+        CpuLoadInput::none(), tree ? std::make_unique<HwmonReader>(tree->root()) : nullptr,
         [file] { return std::make_unique<QSettings>(file, QSettings::IniFormat); });
 }
 

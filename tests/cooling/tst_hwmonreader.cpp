@@ -10,11 +10,6 @@
 
 namespace {
 
-struct NoCpuLoad final : CpuLoadInput
-{
-    std::optional<int> samplePercent() override { return std::nullopt; }
-};
-
 QStringList idsOf(const HwmonReader &reader)
 {
     QStringList ids;
@@ -89,8 +84,7 @@ void TestHwmonReader::readings()
     FakeHwmon tree;
     tree.addDevice(4, QStringLiteral("coretemp"), QStringLiteral("platform/coretemp.0"));
     tree.setInput(4, 1, content, QStringLiteral("Package id 0"));
-    NoCpuLoad cpu;
-    SourceList sources(cpu, std::make_unique<HwmonReader>(tree.root()));
+    SourceList sources(CpuLoadInput::none(), std::make_unique<HwmonReader>(tree.root()));
 
     const SourceList::Reading reading = sources.readTemperature(QStringLiteral("hwmon:coretemp/Package id 0"));
     QCOMPARE(reading.status == SourceList::Reading::Status::Value, readable);

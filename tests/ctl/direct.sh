@@ -11,7 +11,9 @@
 #     refused hibernate give their exit status and leave the wire alone;
 #  4. list names the controllers present and the holder of a busy one;
 #  5. two tools at once: one waits for the other; past its --wait it gives
-#     up with status 4 and names the holder.
+#     up with status 4 and names the holder;
+#  6. a group's curve is kept in the user's settings without a controller;
+#     sensors lists the CPU load.
 #
 # Needs CORVANE_CTL (the build's sim/corvane-ctl).
 set -uo pipefail
@@ -26,7 +28,7 @@ expect_json "$CTL_OUT" '.connected and .source == "direct" and .path == "sim:1:0
   and .model == "CRV-M7k II" and .firmware == "fw-2.0" and .serial == "00112233445566778899aabb"
   and .adapter_volts == 12.96 and .mode == null and .levels == null
   and ([.fans[] | [.index, .group, .duty, .rpm]] == [[0,"G1",0,0],[1,"G1",0,0],[2,"G2",0,0],[3,"G2",0,0]])
-  and .led.effect == null and .led.colour == null'
+  and .led.effect == null and .led.colour == null and .alarms == null'
 export CORVANE_SIM_DEVICES="v1100,adapter=1370"
 ctl status --json || fail "status failed: $CTL_ERR"
 expect_json "$CTL_OUT" '.protocol == "v1100" and .model == "CRV-M7k" and .firmware == "fw-1.1" and .adapter_volts == 12
@@ -108,3 +110,13 @@ ctl_wait_stopping_background 30 status --json
 expect_json "$CTL_OUT" '.connected'
 
 echo PASS
+
+step "6. curves and sensors without the panel"
+export CORVANE_SIM_DEVICES=
+ctl curve G1 cpu 10:2,80:8 || fail "curve failed: $CTL_ERR"
+ctl curve G1 || fail "curve failed: $CTL_ERR"
+[ "$CTL_OUT" = "cpu 10:2,80:8" ] || fail "curve G1 shows '$CTL_OUT'"
+ctl curve G1 cpu 80:2,10:8
+[ "$CTL_STATUS" -eq 1 ] || fail "falling points exited $CTL_STATUS: $CTL_ERR"
+ctl sensors --json || fail "sensors failed: $CTL_ERR"
+expect_json "$CTL_OUT" '.[0] == {"id": "cpu", "name": "CPU load", "unit": "%", "value": null}'

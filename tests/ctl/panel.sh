@@ -15,9 +15,11 @@
 #  5. monitor --json prints a line for a change and one a second; two
 #     tools at once both get through;
 #  6. show brings the hidden window back;
-#  7. bad arguments and no controller: documented errors and exit status,
+#  7. cooling: a fan stopped by the simulator raises a stall alarm in the
+#     status; a group's curve is shown, set, refused and reset; sensors;
+#  8. bad arguments and no controller: documented errors and exit status,
 #     nothing on the wire;
-#  8. one owner: a panel that finds the controller held by a monitor takes
+#  9. one owner: a panel that finds the controller held by a monitor takes
 #     it once the monitor ends; a tool with another runtime folder is
 #     refused; a tool that cannot reach the panel's bus waits for the panel
 #     and gets the controller when the panel closes.
@@ -151,7 +153,24 @@ e2e_close_window || fail "closing did not hide the window"
 run_ok show
 wait_for 3 e2e_window_shown || fail "show did not bring the window back"
 
-step "7. errors change nothing"
+step "7. cooling"
+status_is '.alarms == [] and .fans[1].duty == 50'
+e2e_control "fault sim:1:0 stall 1"
+# Three polls in a row at 0 rpm, a second apart.
+wait_for 8 status_meets '.alarms == ["fan-stalled:fan1"] and .fans[1].rpm == 0' ||
+  fail "no stall alarm: $CTL_OUT"
+run_ok curve G2 cpu 20:1,90:9
+run_ok curve G2
+[ "$CTL_OUT" = "cpu 20:1,90:9" ] || fail "curve G2 shows '$CTL_OUT'"
+ctl curve G2 hwmon:nosuch/temp1 40:2,60:5
+[ "$CTL_STATUS" -eq 1 ] && grep -q 'No source' <<<"$CTL_ERR" || fail "an absent source was not refused: $CTL_ERR"
+run_ok curve G2 default
+run_ok curve G2
+[ "$CTL_OUT" = "cpu default" ] || fail "curve G2 default shows '$CTL_OUT'"
+run_ok sensors --json
+expect_json "$CTL_OUT" '.[0].id == "cpu" and .[0].unit == "%"'
+
+step "8. errors change nothing"
 printf 'not a law' >"$CTL_WORK/bad.adl"
 # expect_errors: rows "command|exit status|message" on stdin.
 expect_errors() {
@@ -181,7 +200,7 @@ save|2|no controller
 status|2|
 ROWS
 
-step "8. one owner"
+step "9. one owner"
 end_panel() {
   kill -TERM "$E2E_PROGRAM_PID"
   wait "$E2E_PROGRAM_PID" 2>/dev/null

@@ -21,6 +21,8 @@ private slots:
     void refusedWait();
     void accepted();
     void uploadPathIsAbsolute();
+    void curve_data();
+    void curve();
     void jsonKeys();
 };
 
@@ -47,6 +49,8 @@ void TestCtlCommand::accepted_data()
                                     << false << 3000;
     QTest::newRow("hibernate fan off") << QStringList{"hibernate", "fan", "off"} << Kind::Hibernate << "fan" << 0
                                        << false << false << 3000;
+    QTest::newRow("sensors --json") << QStringList{"sensors", "--json"} << Kind::Sensors << "" << 0 << false << true
+                                    << 3000;
     QTest::newRow("help wins") << QStringList{"fan", "--help"} << Kind::Help << "" << 0 << false << false << 3000;
 }
 
@@ -90,13 +94,39 @@ void TestCtlCommand::uploadPathIsAbsolute()
     QCOMPARE(command->text, QDir::current().absoluteFilePath(QStringLiteral("laws/mine.adl")));
 }
 
+void TestCtlCommand::curve_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("parsed");   // group|source|points, empty when refused
+
+    QTest::newRow("show") << QStringList{"curve", "g1"} << "G1||";
+    QTest::newRow("default: the CPU load's") << QStringList{"curve", "G2", "default"} << "G2|cpu|default";
+    QTest::newRow("sensor and points") << QStringList{"curve", "G1", "hwmon:k10temp/Tctl", "40:2,60:5,75:9"}
+                                       << "G1|hwmon:k10temp/Tctl|40:2,60:5,75:9";
+    QTest::newRow("source without points") << QStringList{"curve", "G1", "hwmon:k10temp/Tctl"} << "";
+    QTest::newRow("no group") << QStringList{"curve"} << "";
+    QTest::newRow("G3") << QStringList{"curve", "G3"} << "";
+}
+
+// Whether source and points make a curve is the panel's to judge.
+void TestCtlCommand::curve()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, parsed);
+    QString error;
+    const std::optional<CtlCommand> command = CtlCommand::parse(arguments, &error);
+    QCOMPARE(command.has_value(), !parsed.isEmpty());
+    if (command)
+        QCOMPARE(QStringList({command->target, command->text, command->points}).join(QLatin1Char('|')), parsed);
+}
+
 void TestCtlCommand::jsonKeys()
 {
     ControllerStatus status;
     status.levels = std::array<int, 2>{3, 4};
     status.fans[1].rpm = 900;
     const QJsonObject json = status.toJson();
-    QCOMPARE(json.keys(), (QStringList{"adapter_volts", "connected", "fan_auto_run", "fan_hibernate", "fans",
+    QCOMPARE(json.keys(), (QStringList{"adapter_volts", "alarms", "connected", "fan_auto_run", "fan_hibernate", "fans",
                                         "firmware", "led", "levels", "mode", "model", "path", "protocol", "serial",
                                         "source"}));
     QCOMPARE(json.value("led").toObject().keys(),
