@@ -28,6 +28,7 @@ CoolingPage::CoolingPage(CoolingControl &control, CurveEditor::TopLevels tops, Q
     m_alarms->setObjectName(QStringLiteral("labelCoolingAlarms"));
     m_alarms->setWordWrap(true);
     m_alarms->setStyleSheet(QStringLiteral("color: #ff5050;"));
+    m_stallNote->setObjectName(QStringLiteral("labelStallNote"));
     m_stallNote->setWordWrap(true);
     m_keepRunning->setObjectName(QStringLiteral("checkBoxKeepCooling"));
     m_keepRunning->setChecked(UserSettings::open()->value(QLatin1String(UserSettings::KeepCoolingKey)).toBool());

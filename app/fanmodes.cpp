@@ -28,7 +28,8 @@ FanModes::FanModes(Ui::MainWindow *form, QTimer *autoTimer, QObject *parent)
     : QObject(parent),
       m_form(form),
       m_autoTimer(autoTimer),
-      m_cooling(m_cpuLoadSampler, SourceList::machineHwmon(), &UserSettings::open),
+      m_cooling(m_cpuLoadSampler, SourceList::platformOffersTemperatures() ? &m_hwmonReader : nullptr,
+                &UserSettings::open),
       // The blades hold still while the window that shows them is off screen.
       m_bladeSpinner({&m_bladeAnimations[0], &m_bladeAnimations[1], &m_bladeAnimations[2], &m_bladeAnimations[3]},
                      form->labelFan1->window())

@@ -125,6 +125,7 @@ private:
     std::array<FanDutyProcessor, 2> m_processors;
     FanDutyProcessor *m_active = nullptr;
     CpuLoadSampler m_cpuLoadSampler;
+    HwmonReader m_hwmonReader;
     CoolingControl m_cooling;
     bool m_seesStalls = false;
     /// In fan order: labelFan1, labelFan4 (G1), labelFan2, labelFan3 (G2).

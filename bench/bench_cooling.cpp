@@ -60,7 +60,8 @@ void BenchCooling::tick()
 {
     QFETCH(QString, g2Source);
     SteadyCpuLoad cpu;
-    SourceList sources(cpu, std::make_unique<HwmonReader>(m_tree.root()));
+    HwmonReader reader(m_tree.root());
+    SourceList sources(cpu, &reader);
     AlarmBoard alarms;
     AutoCooling cooling(sources, alarms);
     cooling.setChoice(0, *CoolingChoice::make(QStringLiteral("hwmon:chip0/Temp1"), QStringLiteral("40:2,60:5,75:9")));
@@ -75,7 +76,8 @@ void BenchCooling::tick()
 void BenchCooling::listSources()
 {
     SteadyCpuLoad cpu;
-    const SourceList sources(cpu, std::make_unique<HwmonReader>(m_tree.root()));
+    HwmonReader reader(m_tree.root());
+    const SourceList sources(cpu, &reader);
     int count = 0;
     QBENCHMARK {
         count = sources.sources().size();

@@ -8,11 +8,10 @@
 #include <algorithm>
 #include <utility>
 
-CoolingControl::CoolingControl(CpuLoadInput &cpuLoad, std::unique_ptr<HwmonReader> hwmon, SettingsOpener settings,
-                               QObject *parent)
+CoolingControl::CoolingControl(CpuLoadInput &cpuLoad, HwmonReader *hwmon, SettingsOpener settings, QObject *parent)
     : QObject(parent),
       m_settings(std::move(settings)),
-      m_sources(cpuLoad, std::move(hwmon)),
+      m_sources(cpuLoad, hwmon),
       m_auto(m_sources, m_alarms)
 {
     const std::unique_ptr<QSettings> stored = m_settings();

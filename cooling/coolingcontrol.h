@@ -36,10 +36,10 @@ public:
     };
 
     /**
-     * @p cpuLoad must outlive this; without @p hwmon only the CPU load is
-     * offered. The groups' choices are loaded through @p settings.
+     * @p cpuLoad and @p hwmon must outlive this; without @p hwmon only the
+     * CPU load is offered. The groups' choices are loaded through @p settings.
      */
-    CoolingControl(CpuLoadInput &cpuLoad, std::unique_ptr<HwmonReader> hwmon, SettingsOpener settings,
+    CoolingControl(CpuLoadInput &cpuLoad, HwmonReader *hwmon, SettingsOpener settings,
                    QObject *parent = nullptr);
 
     /// "G1" → 0, "G2" → 1; nothing otherwise.

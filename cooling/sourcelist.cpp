@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 
-#include <utility>
 
 namespace {
 
@@ -16,26 +15,15 @@ SourceList::Reading unreadable()
 
 } // namespace
 
-SourceList::SourceList(CpuLoadInput &cpuLoad, std::unique_ptr<HwmonReader> hwmon)
+SourceList::SourceList(CpuLoadInput &cpuLoad, HwmonReader *hwmon)
     : m_cpuLoad(cpuLoad),
-      m_hwmon(std::move(hwmon))
+      m_hwmon(hwmon)
 {
-}
-
-SourceList::~SourceList() = default;
-
-std::unique_ptr<HwmonReader> SourceList::machineHwmon()
-{
-#ifdef Q_OS_LINUX
-    return std::make_unique<HwmonReader>();
-#else
-    return nullptr;
-#endif
 }
 
 QVector<SourceList::Source> SourceList::sources() const
 {
-    QVector<Source> list{{QLatin1String(CpuLoadId), QCoreApplication::translate("SourceList", "CPU load"), Unit::Percent}};
+    QVector<Source> list{{QLatin1String(CpuLoadId), cpuLoadName(), Unit::Percent}};
     if (!m_hwmon)
         return list;
     const QVector<HwmonReader::Input> inputs = m_hwmon->inputs();
@@ -49,14 +37,18 @@ SourceList::Unit SourceList::unitOf(const QString &id)
     return id == QLatin1String(CpuLoadId) ? Unit::Percent : Unit::Celsius;
 }
 
-QString SourceList::nameOf(const QString &id) const
+QString SourceList::cpuLoadName()
 {
-    const QVector<Source> present = sources();
-    for (const Source &source : present) {
-        if (source.id == id)
-            return source.name;
-    }
-    return id;
+    return QCoreApplication::translate("SourceList", "CPU load");
+}
+
+QString SourceList::nameOf(const QString &id)
+{
+    if (id == QLatin1String(CpuLoadId))
+        return cpuLoadName();
+    if (!m_names.contains(id))
+        pathOf(id);
+    return m_names.value(id, id);
 }
 
 QHash<QString, SourceList::Reading> SourceList::sample(const QVector<QString> &ids)
@@ -107,5 +99,6 @@ std::optional<QString> SourceList::pathOf(const QString &id)
     if (!input)
         return std::nullopt;
     m_paths.insert(id, input->path);
+    m_names.insert(id, input->name);
     return input->path;
 }

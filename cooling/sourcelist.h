@@ -7,7 +7,6 @@
 #include <QString>
 #include <QVector>
 
-#include <memory>
 #include <optional>
 
 class CpuLoadInput;
@@ -45,22 +44,31 @@ public:
     static constexpr double HighestCelsius = 150.0;
 
     /**
-     * @p cpuLoad must outlive the list. Without @p hwmon (Windows, which has
-     * no temperature interface without a kernel driver of its own) only the
-     * CPU load is offered.
+     * @p cpuLoad and @p hwmon must outlive the list. Without @p hwmon only
+     * the CPU load is offered.
      */
-    SourceList(CpuLoadInput &cpuLoad, std::unique_ptr<HwmonReader> hwmon);
-    ~SourceList();
+    SourceList(CpuLoadInput &cpuLoad, HwmonReader *hwmon);
 
-    /// The hwmon reader of this machine, or nothing where the platform has none.
-    static std::unique_ptr<HwmonReader> machineHwmon();
+    /**
+     * Whether this platform has temperature inputs a program can read: not
+     * Windows, which has no temperature interface without a kernel driver of
+     * its own.
+     */
+    static constexpr bool platformOffersTemperatures()
+    {
+#ifdef Q_OS_WIN
+        return false;
+#else
+        return true;
+#endif
+    }
 
     bool offersTemperatures() const { return m_hwmon != nullptr; }
     /// The CPU load first, then every temperature input present now.
     QVector<Source> sources() const;
     static Unit unitOf(const QString &id);
-    /// The source's name, or its id while it is not present.
-    QString nameOf(const QString &id) const;
+    /// The source's name, also once it went away; its id for one never seen.
+    QString nameOf(const QString &id);
 
     /**
      * One AUTO tick: reads each source in @p ids once (the CPU sampler takes
@@ -75,10 +83,13 @@ public:
 private:
     Reading readCpuLoad();
     std::optional<QString> pathOf(const QString &id);
+    static QString cpuLoadName();
 
     CpuLoadInput &m_cpuLoad;
-    std::unique_ptr<HwmonReader> m_hwmon;
+    HwmonReader *m_hwmon;
     /// Paths found so far, so a tick does not scan the hwmon class each time.
     QHash<QString, QString> m_paths;
+    /// Names of the inputs seen so far, so that a lost one is still named.
+    QHash<QString, QString> m_names;
     std::optional<int> m_lastCpuPercent;
 };

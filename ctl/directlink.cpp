@@ -362,8 +362,7 @@ CtlOutcome DirectLink::save()
 CoolingControl &DirectLink::cooling()
 {
     if (!m_cooling)
-        m_cooling = std::make_unique<CoolingControl>(CpuLoadInput::none(), SourceList::machineHwmon(),
-                                                     &UserSettings::open);
+        m_cooling = std::make_unique<CoolingControl>(CpuLoadInput::none(), &m_hwmonReader, &UserSettings::open);
     return *m_cooling;
 }
 

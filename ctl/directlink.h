@@ -10,6 +10,8 @@
 
 #include <memory>
 
+#include "hwmonreader.h"
+
 class CoolingControl;
 
 /**
@@ -76,5 +78,6 @@ private:
     std::unique_ptr<QObject> m_manager;
     QPointer<QObject> m_driver;
     QString m_path;
+    HwmonReader m_hwmonReader;
     std::unique_ptr<CoolingControl> m_cooling;
 };

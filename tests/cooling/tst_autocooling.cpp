@@ -41,7 +41,8 @@ void TestAutoCooling::lostSensorSendsGroupToTop()
     tree.setInput(2, 1, "45000\n", QStringLiteral("Tctl"));
     ScriptedCpuLoad cpu;
     cpu.percents = {std::nullopt, 30, 30, 30};
-    SourceList sources(cpu, std::make_unique<HwmonReader>(tree.root()));
+    HwmonReader reader(tree.root());
+    SourceList sources(cpu, &reader);
     AlarmBoard alarms;
     QSignalSpy began(&alarms, &AlarmBoard::alarmBegan);
     QSignalSpy ended(&alarms, &AlarmBoard::alarmEnded);

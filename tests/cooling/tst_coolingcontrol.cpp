@@ -22,13 +22,15 @@ private:
     std::unique_ptr<CoolingControl> control(const FakeHwmon *tree);
 
     QTemporaryDir m_dir;
+    HwmonReader m_reader;
 };
 
 std::unique_ptr<CoolingControl> TestCoolingControl::control(const FakeHwmon *tree)
 {
     const QString file = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".ini"));
+    m_reader = HwmonReader(tree ? tree->root() : QString());
     return std::make_unique<CoolingControl>(
-        CpuLoadInput::none(), tree ? std::make_unique<HwmonReader>(tree->root()) : nullptr,
+        CpuLoadInput::none(), tree ? &m_reader : nullptr,
         [file] { return std::make_unique<QSettings>(file, QSettings::IniFormat); });
 }
 

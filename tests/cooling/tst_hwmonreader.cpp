@@ -84,7 +84,8 @@ void TestHwmonReader::readings()
     FakeHwmon tree;
     tree.addDevice(4, QStringLiteral("coretemp"), QStringLiteral("platform/coretemp.0"));
     tree.setInput(4, 1, content, QStringLiteral("Package id 0"));
-    SourceList sources(CpuLoadInput::none(), std::make_unique<HwmonReader>(tree.root()));
+    HwmonReader reader(tree.root());
+    SourceList sources(CpuLoadInput::none(), &reader);
 
     const SourceList::Reading reading = sources.readTemperature(QStringLiteral("hwmon:coretemp/Package id 0"));
     QCOMPARE(reading.status == SourceList::Reading::Status::Value, readable);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "connectionview.h"
+#include "coolingpage.h"
 #include "fanmodes.h"
 #include "ledpanel.h"
 #include "mainwindow.h"
@@ -21,6 +22,9 @@ public:
         return window.m_fanModes->dutyProcessor(index);
     }
     static CpuLoadSampler &cpuLoadSampler(MainWindow &window) { return window.m_fanModes->m_cpuLoadSampler; }
+    static HwmonReader &hwmonReader(MainWindow &window) { return window.m_fanModes->m_hwmonReader; }
+    static QSystemTrayIcon &trayIcon(MainWindow &window) { return *window.m_trayIcon; }
+    static CoolingPage &coolingPage(MainWindow &window) { return *window.m_coolingPage; }
     /// The blade animation of fan @p fan (labelFan1, labelFan4, labelFan2, labelFan3 for fans 0 to 3).
     static QPropertyAnimation &bladeAnimation(MainWindow &window, int fan)
     {

@@ -1,0 +1,139 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The cooling of the real MainWindow against a simulated v2000 controller:
+// a group on a temperature sensor follows its curve, runs at the top level
+// with an alarm in the tray and the window while the sensor is lost, and
+// follows its curve again once the sensor is back; a fan the simulator stops
+// raises a stall alarm, which ends when the fan turns again.
+#include "fakehwmon.h"
+#include "mainwindowprobe.h"
+#include "paneltestkit.h"
+#include "usersettings.h"
+
+#include <QLabel>
+#include <QSlider>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTest>
+
+namespace {
+
+constexpr int StallTimeoutMs = 10000;
+const QString Tctl = QStringLiteral("hwmon:k10temp/Tctl");
+
+} // namespace
+
+class CoolingWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void lostSensorSendsGroupToTop();
+    void stalledFan_data();
+    void stalledFan();
+
+private:
+    void tick();
+    QStringList alarms() const;
+    bool coolingTabWarns() const;
+
+    PanelTestKit m_kit;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+void CoolingWindowTest::initTestCase()
+{
+    QVERIFY(m_kit.isValid());
+}
+
+void CoolingWindowTest::cleanup()
+{
+    m_window.reset();
+    UserSettings::open()->remove(QStringLiteral("cooling"));
+}
+
+void CoolingWindowTest::tick()
+{
+    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "on_autoFanSpeedTimer_timeout"));
+}
+
+QStringList CoolingWindowTest::alarms() const
+{
+    return MainWindowProbe::fanModes(*m_window).cooling().alarms().standingIds();
+}
+
+bool CoolingWindowTest::coolingTabWarns() const
+{
+    auto *tabs = m_window->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+    return !tabs->tabIcon(tabs->indexOf(&MainWindowProbe::coolingPage(*m_window))).isNull();
+}
+
+void CoolingWindowTest::lostSensorSendsGroupToTop()
+{
+    FakeHwmon tree;
+    tree.addDevice(3, QStringLiteral("k10temp"));
+    tree.setInput(3, 1, "45000\n", QStringLiteral("Tctl"));
+    m_window = m_kit.openWindow(QStringLiteral("v2000,hw=22"));
+    QVERIFY(m_window);
+    MainWindowProbe::hwmonReader(*m_window) = HwmonReader(tree.root());
+    FanModes &fans = MainWindowProbe::fanModes(*m_window);
+    QCOMPARE(fans.cooling().setCurve(0, Tctl, QStringLiteral("40:2,60:5,75:9")), QString());
+    QVERIFY(fans.setMode(FanModes::Mode::Auto));
+    auto *g1 = panelWidget<QSlider>(*m_window, "horizontalSliderFanG1");
+    const QSystemTrayIcon &tray = MainWindowProbe::trayIcon(*m_window);
+    const QString calmToolTip = tray.toolTip();
+
+    tick();
+    QCOMPARE(g1->value(), 3);   // 45 °C
+
+    tree.removeDevice(3);
+    tick();
+    QCOMPARE(g1->value(), g1->maximum());
+    QCOMPARE(alarms(), QStringList{"source-lost:G1"});
+    QVERIFY2(tray.toolTip().contains(QStringLiteral("k10temp Tctl")), qPrintable(tray.toolTip()));
+    QVERIFY(coolingTabWarns());
+    QTRY_COMPARE_WITH_TIMEOUT(PanelTestKit::fanCommands().constLast().duty, 100, StallTimeoutMs);
+
+    // Back under another number, as after the driver was loaded again.
+    tree.addDevice(5, QStringLiteral("k10temp"));
+    tree.setInput(5, 1, "61000\n", QStringLiteral("Tctl"));
+    tick();
+    QCOMPARE(g1->value(), 5);
+    QVERIFY(alarms().isEmpty());
+    QCOMPARE(tray.toolTip(), calmToolTip);
+    QVERIFY(!coolingTabWarns());
+}
+
+void CoolingWindowTest::stalledFan_data()
+{
+    QTest::addColumn<int>("hardware");
+    QTest::addColumn<bool>("seen");
+    QTest::newRow("hardware 22 reports fan speeds") << 22 << true;
+    QTest::newRow("hardware 21 does not") << 21 << false;
+}
+
+void CoolingWindowTest::stalledFan()
+{
+    QFETCH(int, hardware);
+    QFETCH(bool, seen);
+    m_window = m_kit.openWindow(QStringLiteral("v2000,hw=%1").arg(hardware));
+    QVERIFY(m_window);
+    const auto *note = MainWindowProbe::coolingPage(*m_window).findChild<QLabel *>(QStringLiteral("labelStallNote"));
+    QCOMPARE(note->isVisibleTo(&MainWindowProbe::coolingPage(*m_window)), !seen);
+    if (!seen)
+        return;
+
+    QVERIFY(MainWindowProbe::fanModes(*m_window).setGroupLevel(FanModes::Group::G1, 5));
+    QVERIFY(PanelTestKit::bus().stallFan(QStringLiteral("sim:1:0"), 0));
+    QTRY_COMPARE_WITH_TIMEOUT(alarms(), QStringList{"fan-stalled:fan0"}, StallTimeoutMs);
+    QVERIFY(MainWindowProbe::trayIcon(*m_window).toolTip().contains(QStringLiteral("Fan 1 of G1")));
+    QVERIFY(coolingTabWarns());
+
+    PanelTestKit::bus().setFanRpm(1, 0, 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(alarms().isEmpty(), StallTimeoutMs);
+}
+
+QTEST_MAIN(CoolingWindowTest)
+#include "tst_coolingwindow.moc"
