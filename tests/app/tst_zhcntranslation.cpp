@@ -12,6 +12,8 @@ private slots:
     void initTestCase();
     void messages_data();
     void messages();
+    void coolingMessages_data();
+    void coolingMessages();
     void loadsByLocale_data();
     void loadsByLocale();
     void formShowsTranslation_data();
@@ -84,6 +86,29 @@ void TestZhCnTranslation::messages()
     QFETCH(QString, translation);
 
     QCOMPARE(m_translator.translate("MainWindow", source.toUtf8().constData()), translation);
+}
+
+// The cooling texts come from the classes that show them, not from the form.
+void TestZhCnTranslation::coolingMessages_data()
+{
+    QTest::addColumn<QByteArray>("context");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("translation");
+
+    QTest::newRow("tab") << QByteArray("MainWindow") << "Cooling" << "散热";
+    QTest::newRow("source") << QByteArray("SourceList") << "CPU load" << "CPU 负载";
+    QTest::newRow("alarm") << QByteArray("CoolingAlarm") << "%1: %2 cannot be read; its fans run at full speed"
+                           << "%1：无法读取 %2，该组风扇以全速运行";
+    QTest::newRow("editor") << QByteArray("CurveEditor") << "Reset to default" << "恢复默认";
+}
+
+void TestZhCnTranslation::coolingMessages()
+{
+    QFETCH(QByteArray, context);
+    QFETCH(QString, source);
+    QFETCH(QString, translation);
+
+    QCOMPARE(m_translator.translate(context.constData(), source.toUtf8().constData()), translation);
 }
 
 void TestZhCnTranslation::loadsByLocale_data()
