@@ -46,9 +46,7 @@ void AlarmNotifier::alarmBegan(const QString &, const QString &text)
 
 void AlarmNotifier::showState()
 {
-    QStringList texts;
-    for (const CoolingAlarm &alarm : m_alarms.standing())
-        texts.append(alarm.text());
+    const QStringList texts = m_alarms.standingTexts();
     m_tray.setIcon(texts.isEmpty() ? m_normalIcon : m_warningIcon);
     m_tray.setToolTip(texts.isEmpty() ? m_normalToolTip : texts.join(QLatin1Char('\n')));
 }

@@ -89,9 +89,7 @@ void CoolingPage::hideEvent(QHideEvent *event)
 
 void CoolingPage::showAlarms()
 {
-    QStringList texts;
-    for (const CoolingAlarm &alarm : m_control.alarms().standing())
-        texts.append(alarm.text());
+    const QStringList texts = m_control.alarms().standingTexts();
     m_alarms->setText(texts.join(QLatin1Char('\n')));
     m_alarms->setVisible(!texts.isEmpty());
 }

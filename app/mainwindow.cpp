@@ -7,8 +7,8 @@
 #ifdef CORVANE_WITH_DBUS
 #include "controlservice.h"
 #endif
-#include "corvanedrivernames.h"
 #include "coolingpage.h"
+#include "corvanedrivernames.h"
 #include "corvaneversion.h"
 #include "fanmodes.h"
 #include "globalconfig.h"
@@ -27,7 +27,6 @@
 #include <QGenericPluginFactory>
 #include <QMenu>
 #include <QMessageBox>
-#include <QStyle>
 #include <QThread>
 #include <QUrl>
 #include <QWindowStateChangeEvent>
@@ -150,12 +149,13 @@ void MainWindow::createPanels()
 }
 
 // A tab after the form's own, so every widget of the form stays where it is.
-// While an alarm stands the tab carries a warning sign, whichever tab shows.
+// While an alarm stands its title turns red, whichever tab shows.
 void MainWindow::createCoolingPage()
 {
     FanModes *fans = m_fanModes.get();
     m_coolingPage = new CoolingPage(fans->cooling(), [fans] { return fans->topLevels(); }, m_ui->tabWidget);
     m_ui->tabWidget->addTab(m_coolingPage, tr("Cooling"));
+    showAlarmState();
     // After the fan modes, which take the controller first.
     connect(m_connectionView.get(), &ConnectionView::connected, m_coolingPage, [this] {
         m_coolingPage->setStallsVisible(m_fanModes->seesStalls());
@@ -168,11 +168,15 @@ void MainWindow::createCoolingPage()
     connect(&fans->cooling().alarms(), &AlarmBoard::alarmEnded, this, &MainWindow::showAlarmState);
 }
 
+// The form's tabs are wide: a third one as wide would not fit beside them.
+// A sign beside the title would make the tab wider and the tab bar taller,
+// which squeezes the pages below it; a colour changes neither.
 void MainWindow::showAlarmState()
 {
-    const bool standing = !m_fanModes->cooling().alarms().standing().isEmpty();
-    m_ui->tabWidget->setTabIcon(m_ui->tabWidget->indexOf(m_coolingPage),
-                                standing ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : QIcon());
+    const QStringList texts = m_fanModes->cooling().alarms().standingTexts();
+    const QString colour = texts.isEmpty() ? QString() : QStringLiteral("color: #ff4040;");
+    m_ui->tabWidget->setStyleSheet(QStringLiteral("QTabBar::tab:last { min-width: 0; padding: 4px 8px; %1 }").arg(colour));
+    m_ui->tabWidget->setTabToolTip(m_ui->tabWidget->indexOf(m_coolingPage), texts.join(QLatin1Char('\n')));
 }
 
 // The same panel operations for scripts (corvane-ctl) over the session bus;

@@ -37,6 +37,14 @@ void AlarmBoard::clearWhere(const std::function<bool(const CoolingAlarm &)> &mat
         emit alarmEnded(alarm.id(), alarm.text());
 }
 
+QStringList AlarmBoard::standingTexts() const
+{
+    QStringList texts;
+    for (const CoolingAlarm &alarm : m_standing)
+        texts.append(alarm.text());
+    return texts;
+}
+
 QStringList AlarmBoard::standingIds() const
 {
     QStringList ids;

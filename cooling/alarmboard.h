@@ -26,6 +26,8 @@ public:
     bool isStanding(const QString &id) const;
     const QVector<CoolingAlarm> &standing() const { return m_standing; }
     QStringList standingIds() const;
+    /// The standing alarms' sentences, in the order they began.
+    QStringList standingTexts() const;
 
 signals:
     void alarmBegan(const QString &id, const QString &text);

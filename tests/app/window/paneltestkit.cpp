@@ -7,10 +7,13 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLayout>
 #include <QLoggingCategory>
 #include <QMutex>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTabBar>
+#include <QToolButton>
 
 namespace {
 
@@ -129,4 +132,62 @@ void WindowDebugLines::clear()
 {
     QMutexLocker locker(&debugMutex);
     debugLines.clear();
+}
+
+namespace {
+
+QString describe(const QWidget *widget)
+{
+    const QRect r = widget->geometry();
+    return QStringLiteral("%1 (%2,%3 %4x%5)")
+        .arg(widget->objectName().isEmpty() ? QLatin1String(widget->metaObject()->className()) : widget->objectName())
+        .arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+// The children a layout places: the form's own absolute places are the
+// form's, and tab bars and scroll areas place their parts themselves.
+QList<QWidget *> laidOutChildren(QWidget *parent)
+{
+    QList<QWidget *> laidOut;
+    if (!parent->layout())
+        return laidOut;
+    for (QWidget *child : parent->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child->isVisible() && !child->isWindow() && parent->layout()->indexOf(child) >= 0)
+            laidOut.append(child);
+    }
+    return laidOut;
+}
+
+void collectFaults(QWidget *parent, QStringList &faults)
+{
+    const QList<QWidget *> children = laidOutChildren(parent);
+    for (int i = 0; i < children.size(); ++i) {
+        if (!parent->rect().contains(children[i]->geometry()))
+            faults.append(QStringLiteral("%1 sticks out of %2").arg(describe(children[i]), describe(parent)));
+        for (int j = i + 1; j < children.size(); ++j) {
+            if (children[i]->geometry().intersects(children[j]->geometry()))
+                faults.append(QStringLiteral("%1 meets %2").arg(describe(children[i]), describe(children[j])));
+        }
+    }
+    for (QWidget *child : parent->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child->isVisible() && !child->isWindow())
+            collectFaults(child, faults);
+    }
+}
+
+} // namespace
+
+QStringList PanelTestKit::layoutFaults(QWidget &window)
+{
+    QStringList faults;
+    collectFaults(&window, faults);
+    // Scroll buttons on a tab bar mean its tabs do not all fit.
+    for (const QTabBar *tabs : window.findChildren<QTabBar *>()) {
+        for (const QWidget *button : tabs->findChildren<QToolButton *>()) {
+            if (button->isVisible())
+                faults.append(QStringLiteral("the tabs of %1 do not fit").arg(describe(tabs->parentWidget())));
+        }
+    }
+    faults.removeDuplicates();
+    return faults;
 }

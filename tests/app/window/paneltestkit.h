@@ -49,6 +49,12 @@ public:
     static QStringList sentReports();
     /// The v2000 fan commands among them, oldest first.
     static QVector<FanCommand> fanCommands();
+    /**
+     * What is wrong with the layout of @p window as it shows now, one line a
+     * fault: a widget that sticks out of its parent, or two sibling widgets
+     * that intersect. Empty when every widget on screen lies whole and apart.
+     */
+    static QStringList layoutFaults(QWidget &window);
     /// @p hex followed by zeros up to the 65 bytes of a report, as hex digits.
     static QString report(const QString &hex);
 

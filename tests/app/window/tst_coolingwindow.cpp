@@ -31,6 +31,8 @@ private slots:
     void cleanup();
 
     void lostSensorSendsGroupToTop();
+    void controlsDoNotOverlap_data();
+    void controlsDoNotOverlap();
     void stalledFan_data();
     void stalledFan();
 
@@ -67,11 +69,13 @@ QStringList CoolingWindowTest::alarms() const
 bool CoolingWindowTest::coolingTabWarns() const
 {
     auto *tabs = m_window->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
-    return !tabs->tabIcon(tabs->indexOf(&MainWindowProbe::coolingPage(*m_window))).isNull();
+    return !tabs->tabToolTip(tabs->indexOf(&MainWindowProbe::coolingPage(*m_window))).isEmpty();
 }
 
 void CoolingWindowTest::lostSensorSendsGroupToTop()
 {
+    if (!SourceList::platformOffersTemperatures())
+        QSKIP("no temperature sources on this platform");
     FakeHwmon tree;
     tree.addDevice(3, QStringLiteral("k10temp"));
     tree.setInput(3, 1, "45000\n", QStringLiteral("Tctl"));
@@ -104,6 +108,34 @@ void CoolingWindowTest::lostSensorSendsGroupToTop()
     QVERIFY(alarms().isEmpty());
     QCOMPARE(tray.toolTip(), calmToolTip);
     QVERIFY(!coolingTabWarns());
+}
+
+void CoolingWindowTest::controlsDoNotOverlap_data()
+{
+    QTest::addColumn<bool>("alarm");
+    QTest::newRow("calm") << false;
+    QTest::newRow("the cooling tab warns") << true;
+}
+
+// The tab bar's height differs between platforms and fonts, and the cooling
+// tab's warning must not make it taller; the pages below it must still hold
+// their controls whole and apart, and every tab must fit.
+void CoolingWindowTest::controlsDoNotOverlap()
+{
+    QFETCH(bool, alarm);
+    m_window = m_kit.openWindow(QStringLiteral("v2000,hw=22"));
+    QVERIFY(m_window);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    if (alarm)
+        MainWindowProbe::fanModes(*m_window).cooling().alarms().raise(CoolingAlarm::fanStalled(0));
+    auto *tabs = m_window->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+    for (int page = 0; page < tabs->count(); ++page) {
+        tabs->setCurrentIndex(page);
+        QCoreApplication::processEvents();
+        const QStringList faults = PanelTestKit::layoutFaults(*m_window);
+        QVERIFY2(faults.isEmpty(), qPrintable(tabs->tabText(page) + QLatin1String(": ") + faults.join(QLatin1String("; "))));
+    }
 }
 
 void CoolingWindowTest::stalledFan_data()
