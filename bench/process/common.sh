@@ -33,6 +33,15 @@ cpu_ticks() {
   awk '{ print $14 + $15 }' "/proc/$1/stat"
 }
 
+# cpu_share <seconds>: the program's CPU use over that many seconds, in % of one core.
+cpu_share() {
+  local before after
+  before=$(cpu_ticks "$E2E_PROGRAM_PID")
+  sleep "$1"
+  after=$(cpu_ticks "$E2E_PROGRAM_PID")
+  awk -v t=$(( after - before )) -v hz="$CLOCK_TICKS" -v s="$1" 'BEGIN { printf "%.3f", t / hz / s * 100 }'
+}
+
 # Peak resident memory of a process, in kB.
 peak_rss_kb() {
   awk '$1 == "VmHWM:" { print $2 }' "/proc/$1/status"

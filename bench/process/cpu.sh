@@ -14,15 +14,6 @@ set -uo pipefail
 source "$(dirname "$0")/common.sh"
 seconds=${2:-60}
 
-# cpu_share <seconds>: the program's CPU use over that many seconds, in % of one core.
-cpu_share() {
-  local before after
-  before=$(cpu_ticks "$E2E_PROGRAM_PID")
-  sleep "$1"
-  after=$(cpu_ticks "$E2E_PROGRAM_PID")
-  awk -v t=$(( after - before )) -v hz="$CLOCK_TICKS" -v s="$1" 'BEGIN { printf "%.3f", t / hz / s * 100 }'
-}
-
 # All four fans got a non-zero duty.
 fans_spinning() {
   e2e_log_since 0 | awk '
