@@ -55,11 +55,20 @@ CurveEditor::CurveEditor(int group, CoolingControl &control, TopLevels tops, QWi
     connect(m_points, &QTableWidget::cellChanged, this, &CurveEditor::pointsEdited);
     connect(m_add, &QPushButton::clicked, this, &CurveEditor::addPoint);
     connect(m_remove, &QPushButton::clicked, this, &CurveEditor::removePoint);
-    connect(m_reset, &QPushButton::clicked, this, [this] { m_control.resetToDefault(m_group); });
-    connect(&m_control, &CoolingControl::choiceChanged, this, [this](int group) {
-        if (group == m_group)
-            load();
+    // Also drops an edit that was refused, which changed nothing to reset.
+    connect(m_reset, &QPushButton::clicked, this, [this] {
+        m_control.resetToDefault(m_group);
+        load();
     });
+    // Queued: a change made from this table's own edit must not refill it
+    // while the table still handles that edit.
+    connect(
+        &m_control, &CoolingControl::choiceChanged, this,
+        [this](int group) {
+            if (group == m_group)
+                load();
+        },
+        Qt::QueuedConnection);
 }
 
 void CurveEditor::buildLayout()
@@ -111,8 +120,7 @@ void CurveEditor::fillSources()
 
 void CurveEditor::fillPoints()
 {
-    const AutoCooling::TopLevels tops = m_tops();
-    const QVector<FanCurve::Point> points = m_control.choice(m_group).curve(tops[std::size_t(m_group)]).points();
+    const QVector<FanCurve::Point> points = m_control.curveFor(m_group, m_tops()).points();
     m_points->setRowCount(points.size());
     for (int row = 0; row < points.size(); ++row) {
         m_points->setItem(row, ValueColumn, new QTableWidgetItem(valueText(points[row].value)));

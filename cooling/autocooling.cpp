@@ -25,10 +25,14 @@ const CoolingChoice &AutoCooling::choice(int group) const
     return m_choices.at(std::size_t(group));
 }
 
+FanCurve AutoCooling::curveFor(int group, const TopLevels &tops) const
+{
+    return choice(group).curve(curveTop(group, tops));
+}
+
 int AutoCooling::levelFor(int group, double value, const TopLevels &tops) const
 {
-    const int top = curveTop(group, tops);
-    return choice(group).curve(top).levelAt(value, top);
+    return curveFor(group, tops).levelAt(value, curveTop(group, tops));
 }
 
 AutoCooling::Levels AutoCooling::tick(const TopLevels &tops)

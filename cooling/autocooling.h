@@ -31,6 +31,8 @@ public:
     void setChoice(int group, const CoolingChoice &choice);
     const CoolingChoice &choice(int group) const;
 
+    /// The curve @p group follows at the top levels @p tops.
+    FanCurve curveFor(int group, const TopLevels &tops) const;
     /// The level @p group's curve gives for @p value with nothing before it.
     int levelFor(int group, double value, const TopLevels &tops) const;
 

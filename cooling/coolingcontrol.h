@@ -51,7 +51,9 @@ public:
     /// The value of the source @p id now, if it has one; the CPU load's is the last AUTO tick's.
     std::optional<double> currentValue(const QString &id);
     const CoolingChoice &choice(int group) const { return m_auto.choice(group); }
-    /// The level @p group's curve gives for @p value at the top level @p tops (for the page's live view).
+    /// The curve @p group follows at the top levels @p tops, its default one resolved.
+    FanCurve curveFor(int group, const AutoCooling::TopLevels &tops) const { return m_auto.curveFor(group, tops); }
+    /// The level @p group's curve gives for @p value at the top levels @p tops (for the page's live view).
     int levelFor(int group, double value, const AutoCooling::TopLevels &tops) const;
 
     /**

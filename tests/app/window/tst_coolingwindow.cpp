@@ -9,7 +9,10 @@
 #include "paneltestkit.h"
 #include "usersettings.h"
 
+#include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QSlider>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
@@ -31,6 +34,8 @@ private slots:
     void cleanup();
 
     void lostSensorSendsGroupToTop();
+    void curveEditor_data();
+    void curveEditor();
     void controlsDoNotOverlap_data();
     void controlsDoNotOverlap();
     void stalledFan_data();
@@ -108,6 +113,45 @@ void CoolingWindowTest::lostSensorSendsGroupToTop()
     QVERIFY(alarms().isEmpty());
     QCOMPARE(tray.toolTip(), calmToolTip);
     QVERIFY(!coolingTabWarns());
+}
+
+void CoolingWindowTest::curveEditor_data()
+{
+    QTest::addColumn<QString>("value");   // typed into G1's second point
+    QTest::addColumn<QString>("curve");   // G1's curve afterwards
+    QTest::addColumn<bool>("refused");
+
+    QTest::newRow("a new point") << "50" << "0:1,50:1,100:9" << false;
+    QTest::newRow("below the first point: refused") << "-5" << "default" << true;
+}
+
+// The table shows the default curve for the controller's tables; an edit that
+// makes a curve is taken and stored, one that does not is shown and left out;
+// the reset returns to AUTO's own.
+void CoolingWindowTest::curveEditor()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, curve);
+    QFETCH(bool, refused);
+    m_window = m_kit.openWindow(QStringLiteral("v2000"));
+    QVERIFY(m_window);
+    CoolingPage &page = MainWindowProbe::coolingPage(*m_window);
+    auto *editor = page.findChild<QGroupBox *>(QStringLiteral("curveEditorG1"));
+    auto *points = editor->findChild<QTableWidget *>();
+    // The shipped v2000 table has 10 entries: top level 9, so 100/9 % is where level 1 ends.
+    QCOMPARE(points->rowCount(), 3);
+    QCOMPARE(points->item(1, 0)->text(), QStringLiteral("11.11"));
+
+    points->item(1, 0)->setText(value);
+    QTRY_COMPARE(MainWindowProbe::fanModes(*m_window).cooling().choice(0).curveText(), curve);
+    QCOMPARE(editor->findChild<QLabel *>(QStringLiteral("curveRefusal"))->isVisibleTo(editor), refused);
+
+    const auto buttons = editor->findChildren<QPushButton *>();
+    const auto reset = std::find_if(buttons.cbegin(), buttons.cend(),
+                                    [](const QPushButton *b) { return b->text() == QLatin1String("Reset to default"); });
+    (*reset)->click();
+    QCOMPARE(MainWindowProbe::fanModes(*m_window).cooling().choice(0), CoolingChoice());
+    QTRY_COMPARE(points->item(1, 0)->text(), QStringLiteral("11.11"));
 }
 
 void CoolingWindowTest::controlsDoNotOverlap_data()
