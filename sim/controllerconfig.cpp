@@ -69,6 +69,7 @@ bool applyKey(ControllerConfig &spec, const QString &key, const QString &value, 
         {"primary", MaxInterfaces - 1, [](ControllerConfig &s, quint32 v) { s.primary = int(v); }},
         {"fanautorun", 1, [](ControllerConfig &s, quint32 v) { s.fanAutoRun = v != 0; }},
         {"ledautorun", 1, [](ControllerConfig &s, quint32 v) { s.ledAutoRun = v != 0; }},
+        {"ledpower", 1, [](ControllerConfig &s, quint32 v) { s.ledPower = v != 0; }},
     };
     const auto field = std::find_if(std::begin(fields), std::end(fields),
                                     [&key](const Field &f) { return key == QLatin1String(f.name); });

@@ -35,6 +35,7 @@ struct ControllerConfig
     int primary = 0;              // the one interface that answers
     bool fanAutoRun = false;      // auto-run flags as stored by an earlier save
     bool ledAutoRun = false;
+    bool ledPower = false;        // the LEDs play from power-on, as a controller whose LEDs were left on
     quint32 manufacturingDate = 20240315;   // v2000 status only; not settable from text
     quint16 manufacturerId = 0x0101;        // v2000 status only; not settable from text
 

@@ -28,6 +28,7 @@ SimController::SimController(const ControllerConfig &spec)
     // Powered up, a controller runs what it has stored.
     m_state.live.fanAutoRun = spec.fanAutoRun;
     m_state.live.ledAutoRun = spec.ledAutoRun;
+    m_state.live.ledPower = spec.ledPower;
     m_state.stored = m_state.live;
 }
 
