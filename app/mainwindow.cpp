@@ -14,7 +14,7 @@
 #include "mainwindowcoprocessor.h"
 #include "platform/autostartentry.h"
 #include "platform/instancemarker.h"
-#include "platform/utilitiespanel.h"
+#include "utilitiespanel.h"
 #include "usersettings.h"
 #include "windowlogging.h"
 
