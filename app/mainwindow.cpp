@@ -141,7 +141,7 @@ void MainWindow::createPanels()
     m_ledPanel = std::make_unique<LedPanel>(m_ui, m_buttonGroupSolidLED, m_buttonGroupBreathLED, *m_rules);
 }
 
-// The same panel operations for scripts (corvane-ctl) over the session bus;
+// The same controller rules for scripts (corvane-ctl) over the session bus;
 // without a bus the panel runs as before, and a build without D-Bus (Windows)
 // has none.
 void MainWindow::publishOnSessionBus()
