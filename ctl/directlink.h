@@ -2,6 +2,7 @@
 #pragma once
 
 #include "controllerlink.h"
+#include "controllerrules.h"
 
 #include <QJsonObject>
 #include <QList>
@@ -17,8 +18,9 @@
  * driver it announces is driven by its meta-object names.
  *
  * Opening claims the controller (the plug-in's lock), so the tool waits for
- * a program that has it open, for a bounded time. The fan mode, the dust
- * cycle and the window are the panel's own and are refused here.
+ * a program that has it open, for a bounded time. What a command may do is
+ * the controller rules' affair, kept as a one-shot command keeps them: the
+ * fan mode and the dust cycle are the panel's own, as is the window.
  */
 class DirectLink final : public ControllerLink
 {
@@ -63,10 +65,9 @@ private:
     void waitWhileConnecting();
     CtlOutcome whyNotOpened(const QStringList &paths, QString *holder);
     void close();
-    CtlOutcome callDriver(const char *slot, QGenericArgument argument = QGenericArgument());
-    CtlOutcome panelOnly(const char *what) const;
 
     std::unique_ptr<QObject> m_manager;
     QPointer<QObject> m_driver;
+    ControllerRules m_rules;
     QString m_path;
 };

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "connectionview.h"
+#include "controllerrules.h"
 #include "fanmodes.h"
 #include "ledpanel.h"
 #include "mainwindow.h"
@@ -12,13 +13,14 @@ class MainWindowProbe final
 public:
     static QObject *device(MainWindow &window) { return window.m_device; }
     static ConnectionView &connectionView(MainWindow &window) { return *window.m_connectionView; }
-    static QObject *driver(MainWindow &window) { return window.m_connectionView->driver(); }
+    static QObject *driver(MainWindow &window) { return window.m_rules->driver(); }
+    static ControllerRules &rules(MainWindow &window) { return *window.m_rules; }
     static FanModes &fanModes(MainWindow &window) { return *window.m_fanModes; }
     static LedPanel &ledPanel(MainWindow &window) { return *window.m_ledPanel; }
     /// 0: the "Fireware1" processor, 1: the "Fireware2" one.
     static FanDutyProcessor &processor(MainWindow &window, int index)
     {
-        return window.m_fanModes->dutyProcessor(index);
+        return window.m_rules->dutyProcessor(index);
     }
     static CpuLoadSampler &cpuLoadSampler(MainWindow &window) { return window.m_fanModes->m_cpuLoadSampler; }
     /// The blade animation of fan @p fan (labelFan1, labelFan4, labelFan2, labelFan3 for fans 0 to 3).
