@@ -2,6 +2,7 @@
 #include "connectionview.h"
 #include "ui_mainwindow.h"
 
+#include "controllerrules.h"
 #include "corvanedrivernames.h"
 
 #include <QCoreApplication>
@@ -14,46 +15,36 @@ constexpr float LowestPoweredVolts = 9.0f;
 
 } // namespace
 
-ConnectionView::ConnectionView(Ui::MainWindow *form, QObject *parent)
+ConnectionView::ConnectionView(Ui::MainWindow *form, ControllerRules &rules, QObject *parent)
     : QObject(parent),
-      m_form(form)
+      m_form(form),
+      m_rules(rules)
 {
     setControlsEnabled(false);
-}
-
-bool ConnectionView::save()
-{
-    if (!m_driver)
-        return false;
-    QMetaObject::invokeMethod(m_driver, Driver::SaveConfiguration.name(), Qt::QueuedConnection);
-    return true;
 }
 
 void ConnectionView::deviceOpened(QObject *driver)
 {
     if (!driver)
         return;
-    m_driver = driver;
-    m_identity = DeviceIdentity::fromDriver(*driver);
+    const DeviceIdentity identity = DeviceIdentity::fromDriver(*driver);
     m_form->labelCvDeviceStatus->setText(QCoreApplication::translate("MainWindow", "Connected"));
     m_form->labelCorvaneModel->setText(QCoreApplication::translate("MainWindow", "%1  [%2]")
-                                           .arg(m_identity.modelText(), m_identity.firmwareText()));
-    m_form->lineEditCvDeviceSN->setText(m_identity.serialText());
+                                           .arg(identity.modelText(), identity.firmwareText()));
+    m_form->lineEditCvDeviceSN->setText(identity.serialText());
     // Unique: a driver that comes back without a close in between still reaches the view once per emission.
     connect(driver, Driver::DevicePowerChanged.signal(), this, SLOT(showPoll(float)), Qt::UniqueConnection);
-    emit connected(driver, m_identity);
+    m_rules.attach(driver);
     setControlsEnabled(true);
 }
 
-// Pending events run only once everything is disconnected: a controller that
+// Pending events run only once everything is detached: a controller that
 // arrives meanwhile then opens onto settled panels instead of being half
 // undone by the rest of this close. The model and the adapter voltage keep
 // what they showed.
 void ConnectionView::deviceClosed(QObject *driver)
 {
-    m_driver = nullptr;
-    m_identity = DeviceIdentity();
-    emit disconnected();
+    m_rules.detach();
     setControlsEnabled(false);
     m_form->labelCvDeviceStatus->setText(QCoreApplication::translate("MainWindow", "Unconnected"));
     m_form->lineEditCvDeviceSN->setText(QStringLiteral("N/A"));
@@ -79,9 +70,9 @@ void ConnectionView::showPoll(float volts)
 
 void ConnectionView::showAnswering()
 {
-    if (!m_driver)
+    if (!m_rules.isConnected())
         return;
-    const bool answering = !m_driver->property(Driver::NotAnswering).toBool();
+    const bool answering = !m_rules.driver()->property(Driver::NotAnswering).toBool();
     m_form->labelCvDeviceStatus->setText(answering ? QCoreApplication::translate("MainWindow", "Connected")
                                                    : QCoreApplication::translate("MainWindow", "Not answering"));
 }

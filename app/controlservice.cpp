@@ -1,15 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "controlservice.h"
 #include "control1adaptor.h"
-#include "ui_mainwindow.h"
 
-#include "connectionview.h"
 #include "controlbus.h"
+#include "controllerrules.h"
+#include "coolingcontrol.h"
 #include "corvanedrivernames.h"
-#include "corvaneledlawreader.h"
-#include "fanmodes.h"
-#include "ledlawsnapshot.h"
-#include "ledpanel.h"
 #include "windowlogging.h"
 
 #include <QDBusConnection>
@@ -22,26 +18,23 @@ namespace {
 
 constexpr int AnnounceIntervalMs = 1000;
 namespace Names = CorvaneDriverNames::Driver;
-
-const QString NoController = QStringLiteral("no controller is connected");
+using Rules = ControllerRules;
 
 } // namespace
 
-ControlService::ControlService(ConnectionView &view, FanModes &fans, LedPanel &leds, const Ui::MainWindow &form,
-                               QObject *parent)
-    : QObject(parent), m_view(view), m_fans(fans), m_leds(leds), m_form(form)
+ControlService::ControlService(ControllerRules &rules, CoolingControl &cooling, QObject *parent)
+    : QObject(parent), m_rules(rules), m_cooling(cooling)
 {
     new Control1Adaptor(this);
     m_announceTimer.setInterval(AnnounceIntervalMs);
     connect(&m_announceTimer, &QTimer::timeout, this, &ControlService::announceChanges);
-    connect(&view, &ConnectionView::connected, this, &ControlService::announceChanges);
-    connect(&view, &ConnectionView::disconnected, this, &ControlService::announceChanges);
-    const AlarmBoard &alarmBoard = fans.cooling().alarms();
-    connect(&alarmBoard, &AlarmBoard::alarmBegan, this, [this](const QString &id, const QString &text) {
+    connect(&rules, &ControllerRules::attached, this, &ControlService::announceChanges);
+    connect(&rules, &ControllerRules::detached, this, &ControlService::announceChanges);
+    connect(&cooling.alarms(), &AlarmBoard::alarmBegan, this, [this](const QString &id, const QString &text) {
         emit AlarmChanged(id, true, text);
         announceChanges();
     });
-    connect(&alarmBoard, &AlarmBoard::alarmEnded, this, [this](const QString &id, const QString &text) {
+    connect(&cooling.alarms(), &AlarmBoard::alarmEnded, this, [this](const QString &id, const QString &text) {
         emit AlarmChanged(id, false, text);
         announceChanges();
     });
@@ -67,7 +60,7 @@ bool ControlService::registerOnSessionBus()
 
 QObject *ControlService::driver() const
 {
-    return m_view.driver();
+    return m_rules.driver();
 }
 
 bool ControlService::isConnected() const
@@ -77,22 +70,22 @@ bool ControlService::isConnected() const
 
 QString ControlService::protocol() const
 {
-    return isConnected() ? m_view.identity().protocol : QString();
+    return isConnected() ? m_rules.identity().protocol : QString();
 }
 
 QString ControlService::model() const
 {
-    return isConnected() ? m_view.identity().modelText() : QString();
+    return isConnected() ? m_rules.identity().modelText() : QString();
 }
 
 QString ControlService::firmware() const
 {
-    return isConnected() ? m_view.identity().firmwareText() : QString();
+    return isConnected() ? m_rules.identity().firmwareText() : QString();
 }
 
 QString ControlService::serial() const
 {
-    return isConnected() ? m_view.identity().serialText() : QString();
+    return isConnected() ? m_rules.identity().serialText() : QString();
 }
 
 double ControlService::adapterVolts() const
@@ -123,36 +116,36 @@ QList<int> ControlService::fanSpeeds() const
 
 QString ControlService::mode() const
 {
-    if (m_fans.isDusting())
+    if (m_rules.isDusting())
         return QStringLiteral("dust");
-    return m_fans.mode() == FanModes::Mode::Auto ? QStringLiteral("auto") : QStringLiteral("manual");
+    return m_rules.mode() == Rules::Mode::Auto ? QStringLiteral("auto") : QStringLiteral("manual");
 }
 
 QList<int> ControlService::groupLevels() const
 {
-    return {m_form.horizontalSliderFanG1->value(), m_form.horizontalSliderFanG2->value()};
+    return {m_rules.groupLevel(Rules::Group::G1), m_rules.groupLevel(Rules::Group::G2)};
 }
 
 QList<int> ControlService::maxLevels() const
 {
-    return {m_form.horizontalSliderFanG1->maximum(), m_form.horizontalSliderFanG2->maximum()};
+    return {m_rules.maxLevel(Rules::Group::G1), m_rules.maxLevel(Rules::Group::G2)};
 }
 
 bool ControlService::ledPower() const
 {
-    return m_form.horizontalSliderLEDPower->value() != 0;
+    return m_rules.ledPower();
 }
 
 QString ControlService::ledEffect() const
 {
-    switch (m_leds.effect()) {
-    case LedPanel::Effect::Solid:
+    switch (m_rules.effect()) {
+    case Rules::Effect::Solid:
         return QStringLiteral("solid");
-    case LedPanel::Effect::Breathe:
+    case Rules::Effect::Breathe:
         return QStringLiteral("breathe");
-    case LedPanel::Effect::Cycle:
+    case Rules::Effect::Cycle:
         return QStringLiteral("cycle");
-    case LedPanel::Effect::None:
+    case Rules::Effect::None:
         break;
     }
     return QStringLiteral("none");
@@ -160,59 +153,55 @@ QString ControlService::ledEffect() const
 
 int ControlService::ledColour() const
 {
-    return m_leds.colour();
+    return m_rules.colour();
 }
 
 bool ControlService::fanAutoRun() const
 {
-    return m_form.checkBoxAutoStartFan->isChecked();
+    return m_rules.option(Rules::Part::Fan, Rules::Option::AutoRun);
 }
 
 bool ControlService::fanHibernate() const
 {
-    return m_form.checkBoxHibernateFan->isChecked();
+    return m_rules.option(Rules::Part::Fan, Rules::Option::Hibernate);
 }
 
 bool ControlService::ledAutoRun() const
 {
-    return m_form.checkBoxAutoStartLED->isChecked();
+    return m_rules.option(Rules::Part::Led, Rules::Option::AutoRun);
 }
 
 bool ControlService::ledHibernate() const
 {
-    return m_form.checkBoxHibernateLED->isChecked();
+    return m_rules.option(Rules::Part::Led, Rules::Option::Hibernate);
 }
 
 QStringList ControlService::alarms() const
 {
-    return m_fans.cooling().alarms().standingIds();
+    return m_cooling.alarms().standingIds();
 }
 
-bool ControlService::refuse(const char *error, const QString &message)
+void ControlService::refuse(const char *error, const QString &message)
 {
     if (calledFromDBus())
         sendErrorReply(QLatin1String(error), message);
-    return false;
 }
 
-bool ControlService::needsController()
+void ControlService::answer(const RuleVerdict &verdict)
 {
-    return isConnected() || refuse(ControlBus::NotConnected, NoController);
-}
-
-bool ControlService::checkColour(int colour)
-{
-    return (colour >= 0 && colour < LedPanel::ColourCount) ||
-           refuse(ControlBus::InvalidArgument,
-                  QStringLiteral("colour %1: the colours are 0 to %2").arg(colour).arg(LedPanel::ColourCount - 1));
-}
-
-// A panel operation that said no for a reason the checks before could not
-// see: the controls it stands for could not be used either.
-void ControlService::answer(bool done, const char *error, const QString &message)
-{
-    if (!done)
-        refuse(error, message);
+    switch (verdict.kind) {
+    case RuleVerdict::Done:
+        break;
+    case RuleVerdict::BadArgument:
+        refuse(ControlBus::InvalidArgument, verdict.reason);
+        break;
+    case RuleVerdict::NoController:
+        refuse(ControlBus::NotConnected, verdict.reason);
+        break;
+    case RuleVerdict::Refused:
+        refuse(ControlBus::DeviceError, verdict.reason);
+        break;
+    }
     announceChanges();
 }
 
@@ -223,123 +212,68 @@ void ControlService::SetMode(const QString &mode)
         refuse(ControlBus::InvalidArgument, QStringLiteral("mode '%1': the modes are manual and auto").arg(mode));
         return;
     }
-    if (needsController())
-        answer(m_fans.setMode(manual ? FanModes::Mode::Manual : FanModes::Mode::Auto), ControlBus::DeviceError,
-               QStringLiteral("the fan mode cannot be changed now"));
+    answer(m_rules.setMode(manual ? Rules::Mode::Manual : Rules::Mode::Auto));
 }
 
 void ControlService::SetGroupLevel(const QString &group, int level)
 {
-    const std::optional<int> index = checkGroup(group);
-    if (!index || !needsController())
-        return;
-    const int top = maxLevels().at(*index);
-    if (level < 0 || level > top) {
-        refuse(ControlBus::InvalidArgument, QStringLiteral("the level of %1 is 0 to %2").arg(group).arg(top));
-        return;
-    }
-    if (m_fans.mode() == FanModes::Mode::Auto) {
-        refuse(ControlBus::InvalidArgument,
-               QStringLiteral("the fans follow their curves (mode auto); set mode manual first"));
-        return;
-    }
-    answer(m_fans.setGroupLevel(*index == 0 ? FanModes::Group::G1 : FanModes::Group::G2, level),
-           ControlBus::DeviceError, QStringLiteral("the level cannot be set now"));
+    if (const std::optional<int> index = checkGroup(group))
+        answer(m_rules.setGroupLevel(*index == 0 ? Rules::Group::G1 : Rules::Group::G2, level));
 }
 
 void ControlService::Dust()
 {
-    if (needsController())
-        answer(m_fans.runDust(), ControlBus::DeviceError, QStringLiteral("the dust cycle cannot start now"));
+    answer(m_rules.runDust());
 }
 
 void ControlService::SetLedPower(bool on)
 {
-    if (needsController())
-        answer(m_leds.setPower(on), ControlBus::DeviceError, QStringLiteral("the LEDs cannot be switched now"));
+    answer(m_rules.setLedPower(on));
 }
 
 void ControlService::SetSolidColour(int colour)
 {
-    if (checkColour(colour) && needsController())
-        answerLedLaw(m_leds.setSolidColour(colour));
+    answer(m_rules.setSolidColour(colour));
 }
 
 void ControlService::SetBreathingColour(int colour)
 {
-    if (checkColour(colour) && needsController())
-        answerLedLaw(m_leds.setBreathingColour(colour));
+    answer(m_rules.setBreathingColour(colour));
 }
 
 void ControlService::SetColourCycle()
 {
-    if (needsController())
-        answerLedLaw(m_leds.setColourCycle());
+    answer(m_rules.setColourCycle());
 }
 
-// The file is read here once, as it is now, and judged by the rule the driver
-// applies before it uploads: a file the controller would never get is
-// refused here, not dropped there, and a file changed afterwards changes
-// nothing.
 void ControlService::UploadLedLaw(const QString &path)
 {
-    std::unique_ptr<LedLawSnapshot> law = LedLawSnapshot::take(path);
-    if (!law) {
-        refuse(ControlBus::InvalidArgument,
-               QStringLiteral("%1 is not a readable LED law file under %2 bytes")
-                   .arg(path)
-                   .arg(CorvaneLEDLawReader::MaxFileSize));
-        return;
-    }
-    if (needsController())
-        answerLedLaw(m_leds.uploadLedLaw(std::move(law)));
-}
-
-// The LEDs being off is the controller's state, not a fault in the request.
-void ControlService::answerLedLaw(bool played)
-{
-    answer(played, ControlBus::DeviceError, QStringLiteral("the LEDs are off"));
-}
-
-void ControlService::answerAutoRun(bool accepted)
-{
-    answer(accepted, ControlBus::DeviceError, QStringLiteral("auto-run cannot be set now"));
-}
-
-void ControlService::answerHibernate(bool accepted)
-{
-    answer(accepted, ControlBus::DeviceError,
-           QStringLiteral("this controller (%1) has no hibernate setting").arg(firmware()));
+    answer(m_rules.uploadLedLaw(path));
 }
 
 void ControlService::SetFanAutoRun(bool on)
 {
-    if (needsController())
-        answerAutoRun(m_fans.setAutoRun(on));
+    answer(m_rules.setOption(Rules::Part::Fan, Rules::Option::AutoRun, on));
 }
 
 void ControlService::SetFanHibernate(bool on)
 {
-    if (needsController())
-        answerHibernate(m_fans.setHibernate(on));
+    answer(m_rules.setOption(Rules::Part::Fan, Rules::Option::Hibernate, on));
 }
 
 void ControlService::SetLedAutoRun(bool on)
 {
-    if (needsController())
-        answerAutoRun(m_leds.setAutoRun(on));
+    answer(m_rules.setOption(Rules::Part::Led, Rules::Option::AutoRun, on));
 }
 
 void ControlService::SetLedHibernate(bool on)
 {
-    if (needsController())
-        answerHibernate(m_leds.setHibernate(on));
+    answer(m_rules.setOption(Rules::Part::Led, Rules::Option::Hibernate, on));
 }
 
 void ControlService::Save()
 {
-    if (needsController())
-        answer(m_view.save(), ControlBus::DeviceError, QStringLiteral("the settings cannot be saved now"));
+    answer(m_rules.save());
 }
 
 void ControlService::ShowWindow()
@@ -350,7 +284,7 @@ void ControlService::ShowWindow()
 QStringList ControlService::Sensors(QStringList &names, QStringList &units, QList<double> &values)
 {
     QStringList ids;
-    const QVector<CoolingControl::SourceValue> sources = m_fans.cooling().sourceValues();
+    const QVector<CoolingControl::SourceValue> sources = m_cooling.sourceValues();
     for (const CoolingControl::SourceValue &source : sources) {
         ids << source.source.id;
         names << source.source.name;
@@ -373,7 +307,7 @@ QString ControlService::Curve(const QString &group, QString &points)
     const std::optional<int> index = checkGroup(group);
     if (!index)
         return QString();
-    const CoolingChoice &choice = m_fans.cooling().choice(*index);
+    const CoolingChoice &choice = m_cooling.choice(*index);
     points = choice.curveText();
     return choice.source();
 }
@@ -383,7 +317,7 @@ void ControlService::SetCurve(const QString &group, const QString &source, const
     const std::optional<int> index = checkGroup(group);
     if (!index)
         return;
-    const QString refusal = m_fans.cooling().setCurve(*index, source, points);
+    const QString refusal = m_cooling.setCurve(*index, source, points);
     if (!refusal.isEmpty())
         refuse(ControlBus::InvalidArgument, refusal);
 }

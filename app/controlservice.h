@@ -8,29 +8,28 @@
 #include <QTimer>
 #include <QVariantMap>
 
+#include "ruleverdict.h"
+
 #include <optional>
 
-class ConnectionView;
-class FanModes;
-class LedPanel;
-
-namespace Ui {
-class MainWindow;
-}
+class ControllerRules;
+class CoolingControl;
 
 /**
  * The running panel on the session bus: com.corvane.Control1 at
  * /com/corvane/Control (dbus/com.corvane.Control1.xml; the adaptor is
  * generated from it).
  *
- * Every method checks its arguments, then calls the same panel operation as
- * the window's control, so the window follows (the slider moves, the mode
- * button lights) and the bus, the window and corvane-ctl never disagree. A
- * call that cannot be carried out changes nothing and is answered with
- * ...Error.InvalidArgument, .NotConnected or .DeviceError. The properties
- * are read from the panels and the window's controls; PropertiesChanged
- * goes out for what changed, right after a call and otherwise within a
- * second.
+ * Every method reads its arguments' names, then calls the controller rules
+ * as the window's controls do, so the window follows (the slider moves, the
+ * mode button lights) and the bus, the window and corvane-ctl never disagree.
+ * A call the rules refuse changes nothing and is answered with
+ * ...Error.InvalidArgument, .NotConnected or .DeviceError and the rules'
+ * reason. The properties are read from the rules; PropertiesChanged goes out
+ * for what changed, right after a call and otherwise within a second.
+ *
+ * The cooling (each group's source and curve, the alarms) is the cooling
+ * control's: the window's cooling tab shows the same.
  */
 class ControlService final : public QObject, protected QDBusContext
 {
@@ -57,9 +56,8 @@ class ControlService final : public QObject, protected QDBusContext
     Q_PROPERTY(QStringList Alarms READ alarms)
 
 public:
-    /// The panels and the form must outlive the service.
-    ControlService(ConnectionView &view, FanModes &fans, LedPanel &leds, const Ui::MainWindow &form,
-                   QObject *parent = nullptr);
+    /// @p rules and @p cooling must outlive the service.
+    ControlService(ControllerRules &rules, CoolingControl &cooling, QObject *parent = nullptr);
 
     /**
      * Claims the service name and puts the object on the session bus. Without
@@ -120,22 +118,14 @@ signals:
     void AlarmChanged(const QString &id, bool standing, const QString &text);
 
 private:
-    bool refuse(const char *error, const QString &message);
-    bool needsController();
-    bool checkColour(int colour);
+    void refuse(const char *error, const QString &message);
+    void answer(const RuleVerdict &verdict);
     std::optional<int> checkGroup(const QString &group);
-    void answer(bool done, const char *error, const QString &message);
-    /// The answers of the fans' and the LEDs' auto-run and hibernate settings alike.
-    void answerLedLaw(bool played);
-    void answerAutoRun(bool accepted);
-    void answerHibernate(bool accepted);
     QVariantMap snapshot() const;
     QObject *driver() const;
 
-    ConnectionView &m_view;
-    FanModes &m_fans;
-    LedPanel &m_leds;
-    const Ui::MainWindow &m_form;
+    ControllerRules &m_rules;
+    CoolingControl &m_cooling;
     QString m_path;
     QVariantMap m_announced;
     QTimer m_announceTimer;

@@ -3,10 +3,8 @@
 #include "ui_mainwindow.h"
 
 #include "corvanedrivernames.h"
-#include "deviceidentity.h"
 #include "rotationlabel.h"
 #include "usersettings.h"
-#include "windowlogging.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
@@ -16,6 +14,7 @@
 
 namespace {
 
+using Group = ControllerRules::Group;
 namespace Driver = CorvaneDriverNames::Driver;
 
 constexpr int FansPerGroup = 2;
@@ -24,10 +23,11 @@ constexpr int G2FirstFan = 2;
 
 } // namespace
 
-FanModes::FanModes(Ui::MainWindow *form, QTimer *autoTimer, QObject *parent)
+FanModes::FanModes(Ui::MainWindow *form, QTimer *autoTimer, ControllerRules &rules, QObject *parent)
     : QObject(parent),
       m_form(form),
       m_autoTimer(autoTimer),
+      m_rules(rules),
       m_cooling(m_cpuLoadSampler, SourceList::platformOffersTemperatures() ? &m_hwmonReader : nullptr,
                 &UserSettings::open),
       // The blades hold still while the window that shows them is off screen.
@@ -42,6 +42,14 @@ FanModes::FanModes(Ui::MainWindow *form, QTimer *autoTimer, QObject *parent)
     modes->addButton(m_form->pushButtonManFan);
     modes->setExclusive(true);
     setControlsEnabled(false);
+    m_form->checkBoxChangeBoost->setChecked(rules.boost());
+    connect(m_form->checkBoxChangeBoost, &QCheckBox::toggled, &rules, &ControllerRules::setBoost);
+    connect(&rules, &ControllerRules::boostChanged, m_form->checkBoxChangeBoost, &QCheckBox::setChecked);
+    connect(&rules, &ControllerRules::attached, this, &FanModes::attach);
+    connect(&rules, &ControllerRules::detached, this, &FanModes::detach);
+    connect(&rules, &ControllerRules::modeChanged, this, &FanModes::showMode);
+    connect(&rules, &ControllerRules::levelsApplied, this, &FanModes::showLevels);
+    connect(&rules, &ControllerRules::optionChanged, this, &FanModes::showOption);
 }
 
 // Each blade label turns through two frames; its animation loops over them
@@ -64,84 +72,18 @@ void FanModes::setUpBlades()
     }
 }
 
-bool FanModes::setMode(Mode mode)
+void FanModes::showMode(ControllerRules::Mode mode)
 {
-    if (!m_driver)
-        return false;
-    if (mode == Mode::Auto) {
-        m_form->pushButtonAutoFan->setChecked(true);
-        enterAuto();
+    const bool automatic = mode == ControllerRules::Mode::Auto;
+    (automatic ? m_form->pushButtonAutoFan : m_form->pushButtonManFan)->setChecked(true);
+    setSlidersEnabled(!automatic);
+    if (automatic) {
+        m_cooling.autoStarted();
+        m_autoTimer->start();
     } else {
-        m_form->pushButtonManFan->setChecked(true);
-        enterManual();
+        m_autoTimer->stop();
+        m_cooling.autoStopped();
     }
-    return true;
-}
-
-void FanModes::enterAuto()
-{
-    m_cooling.autoStarted();
-    setSlidersEnabled(false);
-    const int top = topLevel();
-    control_fans(top, top);
-    moveSlidersQuietly(top);
-    m_autoTimer->start();
-}
-
-void FanModes::enterManual()
-{
-    setSlidersEnabled(true);
-    m_autoTimer->stop();
-    m_cooling.autoStopped();
-}
-
-bool FanModes::setGroupLevel(Group group, int level)
-{
-    QSlider *groupSlider = slider(group);
-    if (!m_driver || isAuto() || level < 0 || level > groupSlider->maximum())
-        return false;
-    {
-        const QSignalBlocker quiet(groupSlider);
-        groupSlider->setValue(level);
-    }
-    if (group == Group::G1)
-        control_fans(level, -1);
-    else
-        control_fans(-1, level);
-    return true;
-}
-
-bool FanModes::runDust()
-{
-    if (!m_driver)
-        return false;
-    m_active->dust();
-    return true;
-}
-
-void FanModes::setBoost(bool on)
-{
-    m_form->checkBoxChangeBoost->setChecked(on);
-}
-
-// The check boxes send only when clicked, so setting them here sends nothing twice.
-bool FanModes::setAutoRun(bool on)
-{
-    if (!m_driver)
-        return false;
-    m_form->checkBoxAutoStartFan->setChecked(on);
-    QMetaObject::invokeMethod(m_driver, Driver::EnableAutoRunFan.name(), Qt::QueuedConnection, Q_ARG(bool, on));
-    return true;
-}
-
-bool FanModes::setHibernate(bool on)
-{
-    if (!m_driver || !m_canHibernate)
-        return false;
-    m_form->checkBoxHibernateFan->setChecked(on);
-    QMetaObject::invokeMethod(m_driver, Driver::EnableAutoHibernateFan.name(), Qt::QueuedConnection,
-                              Q_ARG(bool, on));
-    return true;
 }
 
 // With both groups on the CPU load's default curve this is AUTO as it always
@@ -150,11 +92,8 @@ void FanModes::stepCpuLoad()
 {
     const AutoCooling::Levels levels = m_cooling.tick(topLevels());
     showCpuLoad(levels);
-    if (!levels[0] && !levels[1])
-        return;
-    control_fans(levels[0].value_or(-1), levels[1].value_or(-1));
-    moveSliderQuietly(m_form->horizontalSliderFanG1, levels[0]);
-    moveSliderQuietly(m_form->horizontalSliderFanG2, levels[1]);
+    if (levels[0] || levels[1])
+        m_rules.followLevels(levels[0].value_or(-1), levels[1].value_or(-1));
 }
 
 // The line shows the level of the first group that follows the CPU load.
@@ -168,54 +107,52 @@ void FanModes::showCpuLoad(const AutoCooling::Levels &levels)
     m_form->labelCPU->setText(CpuLoadSampler::Reading{*percent, level.value_or(0)}.labelText());
 }
 
-// The active processor's tables, as AUTO has always read them at each tick;
-// before any controller, the sliders' range.
 AutoCooling::TopLevels FanModes::topLevels() const
 {
-    if (!m_active)
+    if (!m_rules.activeProcessor())
         return {m_form->horizontalSliderFanG1->maximum(), m_form->horizontalSliderFanG2->maximum()};
-    return {m_active->maxLevel(G1FirstFan), m_active->maxLevel(G2FirstFan)};
+    return {m_rules.maxLevel(Group::G1), m_rules.maxLevel(Group::G2)};
 }
 
 void FanModes::watchFans()
 {
-    if (!m_driver || !m_seesStalls)
+    if (!m_rules.isConnected() || !m_seesStalls)
         return;
+    FanDutyProcessor *processor = m_rules.activeProcessor();
     for (int fan = 0; fan < int(Driver::FanRpmProperties.size()); ++fan)
-        m_cooling.fanPolled(fan, m_active->currentDuty(fan), m_driver->property(Driver::fanRpmProperty(fan)).toInt());
+        m_cooling.fanPolled(fan, processor->currentDuty(fan),
+                            m_rules.driver()->property(Driver::fanRpmProperty(fan)).toInt());
 }
 
-void FanModes::attach(QObject *driver, const DeviceIdentity &identity)
+void FanModes::attach()
 {
-    m_driver = driver;
-    m_canHibernate = identity.canHibernate();
-    m_active = &m_processors[identity.usesFirstDutyTables() ? 0 : 1];
-    m_active->setDevice(driver);
-    m_form->checkBoxHibernateFan->setEnabled(m_canHibernate);
-    loadSlider(m_form->horizontalSliderFanG1, G1FirstFan);
-    loadSlider(m_form->horizontalSliderFanG2, G2FirstFan);
-    showDuty(m_form->labelFanDutyG1, m_active->currentDuty(G1FirstFan));
-    showDuty(m_form->labelFanDutyG2, m_active->currentDuty(G2FirstFan));
+    FanDutyProcessor *processor = m_rules.activeProcessor();
+    m_form->checkBoxHibernateFan->setEnabled(m_rules.canHibernate());
+    loadSlider(m_form->horizontalSliderFanG1, Group::G1);
+    loadSlider(m_form->horizontalSliderFanG2, Group::G2);
+    showDuty(m_form->labelFanDutyG1, processor->currentDuty(G1FirstFan));
+    showDuty(m_form->labelFanDutyG2, processor->currentDuty(G2FirstFan));
     spinGroup(G1FirstFan, m_form->horizontalSliderFanG1->value());
     spinGroup(G2FirstFan, m_form->horizontalSliderFanG2->value());
-    loadOptions(*driver);
+    using Part = ControllerRules::Part;
+    using Option = ControllerRules::Option;
+    m_form->checkBoxHibernateFan->setChecked(m_rules.option(Part::Fan, Option::Hibernate));
+    m_form->checkBoxAutoStartFan->setChecked(m_rules.option(Part::Fan, Option::AutoRun));
     setControlsEnabled(true);
     // Only controllers with tachometers publish speeds, from the read at open on.
-    m_seesStalls = driver->property(Driver::fanRpmProperty(0)).isValid();
+    m_seesStalls = m_rules.driver()->property(Driver::fanRpmProperty(0)).isValid();
 }
 
-// The processor stays chosen; the mode buttons keep their state, so AUTO
-// stays checked but waits for a click to run again.
+// The mode buttons keep their state, so AUTO stays checked but waits for a
+// click to run again.
 void FanModes::detach()
 {
-    m_driver = nullptr;
     m_seesStalls = false;
     m_cooling.controllerGone();
-    if (m_active)
-        m_active->setDevice(nullptr);
     setControlsEnabled(false);
     m_autoTimer->stop();
-    moveSlidersQuietly(0);
+    moveSliderQuietly(m_form->horizontalSliderFanG1, 0);
+    moveSliderQuietly(m_form->horizontalSliderFanG2, 0);
     showDuty(m_form->labelFanDutyG1, 0);
     showDuty(m_form->labelFanDutyG2, 0);
     m_form->checkBoxAutoStartFan->setChecked(false);
@@ -223,64 +160,36 @@ void FanModes::detach()
     m_bladeSpinner.stopAll();
 }
 
-void FanModes::loadSlider(QSlider *slider, int fan)
+void FanModes::loadSlider(QSlider *slider, ControllerRules::Group group)
 {
     const QSignalBlocker quiet(slider);
     slider->setPageStep(1);
     slider->setMinimum(0);
-    slider->setMaximum(m_active->maxLevel(fan));
-    slider->setValue(m_active->currentLevel(fan));
+    slider->setMaximum(m_rules.maxLevel(group));
+    slider->setValue(m_rules.groupLevel(group));
 }
 
-void FanModes::loadOptions(const QObject &driver)
+// The check boxes send only when clicked, so setting them here sends nothing twice.
+void FanModes::showOption(ControllerRules::Part part, ControllerRules::Option option, bool on)
 {
-    m_form->checkBoxHibernateFan->setChecked(driver.property(Driver::FanShutdownOnDisconnect).toBool());
-    m_form->checkBoxAutoStartFan->setChecked(driver.property(Driver::FanAutoRun).toBool());
+    if (part != ControllerRules::Part::Fan)
+        return;
+    QCheckBox *box =
+        option == ControllerRules::Option::AutoRun ? m_form->checkBoxAutoStartFan : m_form->checkBoxHibernateFan;
+    box->setChecked(on);
 }
 
-void FanModes::control_fans(int g1Level, int g2Level)
+void FanModes::showLevels(int g1Level, int g2Level)
 {
-    if (!levelsChange(g1Level, g2Level)) {
-        qCDebug(lcWindow, "ignored!");
-        return;
-    }
-    qCDebug(lcWindow, "control_fans(%d,%d)", g1Level, g2Level);
-    const bool boost = m_form->checkBoxChangeBoost->isChecked();
-    if (!m_driver)
-        return;
-    scheduleGroup(G1FirstFan, g1Level, boost);
-    scheduleGroup(G2FirstFan, g2Level, boost);
+    if (g1Level >= 0)
+        moveSliderQuietly(m_form->horizontalSliderFanG1, g1Level);
+    if (g2Level >= 0)
+        moveSliderQuietly(m_form->horizontalSliderFanG2, g2Level);
     spinGroup(G1FirstFan, g1Level);
     spinGroup(G2FirstFan, g2Level);
-    showDuty(m_form->labelFanDutyG1, m_active->currentDuty(G1FirstFan + 1));
-    showDuty(m_form->labelFanDutyG2, m_active->currentDuty(G2FirstFan));
-}
-
-// G2 is only looked at when G1 stays; once something changes, every group
-// given a level is applied, also one that is already there.
-bool FanModes::levelsChange(int g1Level, int g2Level)
-{
-    if (g1Level >= 0 && g1Level != currentGroupLevel(G1FirstFan))
-        return true;
-    return g2Level >= 0 && g2Level != currentGroupLevel(G2FirstFan);
-}
-
-int FanModes::currentGroupLevel(int firstFan)
-{
-    return m_active ? m_active->currentLevel(firstFan) : 0;
-}
-
-int FanModes::topLevel()
-{
-    return m_active ? m_active->maxLevel(G1FirstFan) : -1;
-}
-
-// Boost takes G1's top level for both groups.
-void FanModes::scheduleGroup(int firstFan, int level, bool boost)
-{
-    if (level < 0)
-        return;
-    m_active->scheduleGroupLevel(firstFan, level, boost ? m_form->horizontalSliderFanG1->maximum() : -1);
+    FanDutyProcessor *processor = m_rules.activeProcessor();
+    showDuty(m_form->labelFanDutyG1, processor->currentDuty(G1FirstFan + 1));
+    showDuty(m_form->labelFanDutyG2, processor->currentDuty(G2FirstFan));
 }
 
 // The blades take the period of the duty just scheduled.
@@ -288,26 +197,16 @@ void FanModes::spinGroup(int firstFan, int level)
 {
     for (int fan = firstFan; fan < firstFan + FansPerGroup; ++fan) {
         if (level >= 1)
-            m_bladeSpinner.spin(fan, m_active->bladePeriod(fan));
+            m_bladeSpinner.spin(fan, m_rules.activeProcessor()->bladePeriod(fan));
         else if (level == 0)
             m_bladeSpinner.stop(fan);
     }
 }
 
-void FanModes::moveSlidersQuietly(int level)
+void FanModes::moveSliderQuietly(QSlider *slider, int level)
 {
-    const QSignalBlocker quietG1(m_form->horizontalSliderFanG1);
-    const QSignalBlocker quietG2(m_form->horizontalSliderFanG2);
-    m_form->horizontalSliderFanG1->setValue(level);
-    m_form->horizontalSliderFanG2->setValue(level);
-}
-
-void FanModes::moveSliderQuietly(QSlider *slider, std::optional<int> level)
-{
-    if (!level)
-        return;
     const QSignalBlocker quiet(slider);
-    slider->setValue(*level);
+    slider->setValue(level);
 }
 
 void FanModes::setSlidersEnabled(bool enabled)
@@ -322,26 +221,6 @@ void FanModes::setControlsEnabled(bool enabled)
                                                m_form->pushButtonManFan, m_form->frameFanControlPanel};
     for (QWidget *control : controls)
         control->setEnabled(enabled);
-}
-
-QSlider *FanModes::slider(Group group) const
-{
-    return group == Group::G1 ? m_form->horizontalSliderFanG1 : m_form->horizontalSliderFanG2;
-}
-
-bool FanModes::isAuto() const
-{
-    return m_form->pushButtonAutoFan->isChecked();
-}
-
-FanModes::Mode FanModes::mode() const
-{
-    return isAuto() ? Mode::Auto : Mode::Manual;
-}
-
-bool FanModes::isDusting() const
-{
-    return m_active && m_active->isDusting();
 }
 
 void FanModes::showDuty(QLabel *label, int duty)

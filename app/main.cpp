@@ -30,6 +30,17 @@ namespace {
 // window is on screen.
 constexpr std::array<unsigned long, 2> SplashPauseMs = {1000, 500};
 
+// Suites start the simulated build dozens of times; they may skip the pauses.
+// The shipped build always pauses.
+void splashPause(std::size_t index)
+{
+#ifdef CORVANE_SIMULATED_BUILD
+    if (qEnvironmentVariableIsSet("CORVANE_SIM_SKIP_SPLASH_PAUSES"))
+        return;
+#endif
+    QThread::msleep(SplashPauseMs[index]);
+}
+
 // The instance marker holds the show request, which the first instance takes
 // within a second while it is hidden; over the session bus the window comes
 // forward at once, also when it is only behind others. Without the bus, or
@@ -81,12 +92,12 @@ QSharedPointer<QSplashScreen> showSplash()
     auto splash = QSharedPointer<QSplashScreen>::create(QPixmap());
     showSplashPicture(*splash, SplashImage::pixmap(0), 0);
     auto later = std::async(std::launch::async, laterSplashPictures);
-    QThread::msleep(SplashPauseMs[0]);
+    splashPause(0);
     auto pictures = later.get();
     for (int index = 1; index < SplashImage::Count; ++index) {
         showSplashPicture(*splash, QPixmap::fromImage(std::move(pictures[index - 1])), index);
         if (index < int(SplashPauseMs.size()))
-            QThread::msleep(SplashPauseMs[index]);
+            splashPause(std::size_t(index));
     }
     return splash;
 }

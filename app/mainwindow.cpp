@@ -4,6 +4,7 @@
 
 #include "alarmnotifier.h"
 #include "connectionview.h"
+#include "controllerrules.h"
 #ifdef CORVANE_WITH_DBUS
 #include "controlservice.h"
 #endif
@@ -11,12 +12,11 @@
 #include "corvanedrivernames.h"
 #include "corvaneversion.h"
 #include "fanmodes.h"
-#include "globalconfig.h"
 #include "ledpanel.h"
 #include "mainwindowcoprocessor.h"
 #include "platform/autostartentry.h"
 #include "platform/instancemarker.h"
-#include "platform/utilitiespanel.h"
+#include "utilitiespanel.h"
 #include "usersettings.h"
 #include "windowlogging.h"
 
@@ -134,17 +134,14 @@ void MainWindow::createTrayIcon()
     m_trayMenu = new QMenu(this);
 }
 
-// The panels take over the form's controls; the fan modes and the LED panel
-// follow whichever controller the connection view holds.
+// The panels take over the form's controls and show the rules, which serve
+// whichever controller the connection view hands them.
 void MainWindow::createPanels()
 {
-    m_connectionView = std::make_unique<ConnectionView>(m_ui);
-    m_fanModes = std::make_unique<FanModes>(m_ui, m_autoFanSpeedTimer.data());
-    m_ledPanel = std::make_unique<LedPanel>(m_ui, m_buttonGroupSolidLED, m_buttonGroupBreathLED);
-    connect(m_connectionView.get(), &ConnectionView::connected, m_fanModes.get(), &FanModes::attach);
-    connect(m_connectionView.get(), &ConnectionView::connected, m_ledPanel.get(), &LedPanel::attach);
-    connect(m_connectionView.get(), &ConnectionView::disconnected, m_fanModes.get(), &FanModes::detach);
-    connect(m_connectionView.get(), &ConnectionView::disconnected, m_ledPanel.get(), &LedPanel::detach);
+    m_rules = std::make_unique<ControllerRules>(ControllerRules::Keeper::Panel);
+    m_connectionView = std::make_unique<ConnectionView>(m_ui, *m_rules);
+    m_fanModes = std::make_unique<FanModes>(m_ui, m_autoFanSpeedTimer.data(), *m_rules);
+    m_ledPanel = std::make_unique<LedPanel>(m_ui, m_buttonGroupSolidLED, m_buttonGroupBreathLED, *m_rules);
     connect(m_connectionView.get(), &ConnectionView::polled, m_fanModes.get(), &FanModes::watchFans);
 }
 
@@ -157,11 +154,11 @@ void MainWindow::createCoolingPage()
     m_ui->tabWidget->addTab(m_coolingPage, tr("Cooling"));
     showAlarmState();
     // After the fan modes, which take the controller first.
-    connect(m_connectionView.get(), &ConnectionView::connected, m_coolingPage, [this] {
+    connect(m_rules.get(), &ControllerRules::attached, m_coolingPage, [this] {
         m_coolingPage->setStallsVisible(m_fanModes->seesStalls());
         m_coolingPage->reload();
     });
-    connect(m_connectionView.get(), &ConnectionView::disconnected, m_coolingPage,
+    connect(m_rules.get(), &ControllerRules::detached, m_coolingPage,
             [this] { m_coolingPage->setStallsVisible(false); });
     m_alarmNotifier = new AlarmNotifier(*m_trayIcon, fans->cooling().alarms(), this);
     connect(&fans->cooling().alarms(), &AlarmBoard::alarmBegan, this, &MainWindow::showAlarmState);
@@ -179,13 +176,13 @@ void MainWindow::showAlarmState()
     m_ui->tabWidget->setTabToolTip(m_ui->tabWidget->indexOf(m_coolingPage), texts.join(QLatin1Char('\n')));
 }
 
-// The same panel operations for scripts (corvane-ctl) over the session bus;
+// The same controller rules for scripts (corvane-ctl) over the session bus;
 // without a bus the panel runs as before, and a build without D-Bus (Windows)
 // has none.
 void MainWindow::publishOnSessionBus()
 {
 #ifdef CORVANE_WITH_DBUS
-    m_controlService = std::make_unique<ControlService>(*m_connectionView, *m_fanModes, *m_ledPanel, *m_ui);
+    m_controlService = std::make_unique<ControlService>(*m_rules, m_fanModes->cooling());
     connect(m_controlService.get(), &ControlService::showRequested, this, &MainWindow::bringForward);
     m_controlService->registerOnSessionBus();
 #endif
@@ -221,7 +218,7 @@ void MainWindow::applyUserSettings()
     const auto settings = UserSettings::open();
     if (!settings->value(QLatin1String(UserSettings::ShowCpuLoadingKey), false).toBool())
         m_ui->labelCPU->hide();
-    m_fanModes->setBoost(settings->value(QLatin1String(UserSettings::ChangeBoostKey), true).toBool());
+    m_rules->setBoost(settings->value(QLatin1String(UserSettings::ChangeBoostKey), true).toBool());
 }
 
 // The co-processor lives in the worker thread, so the automatic connection
@@ -267,7 +264,7 @@ void MainWindow::on_coprocessor_initGlobalConfig(QVariant conf, bool isVerified)
         stopConfigurationThread();
         std::exit(-2);
     }
-    applyGlobalConfig(conf, m_fanModes->dutyProcessor(0), m_fanModes->dutyProcessor(1));
+    m_rules->configure(conf);
     if (m_device && m_notificationWidget)
         QMetaObject::invokeMethod(m_device, Names::DeviceManager::TryConnectSupportedDevice.name(),
                                   Qt::QueuedConnection);
@@ -291,34 +288,34 @@ void MainWindow::on_device_supportedDeviceClosed(QString devPath, QObject *drive
 
 void MainWindow::on_pushButtonSave_clicked()
 {
-    m_connectionView->save();
+    m_rules->save();
 }
 
 void MainWindow::on_horizontalSliderFanG1_valueChanged(int value)
 {
-    m_fanModes->setGroupLevel(FanModes::Group::G1, value);
+    m_rules->setGroupLevel(ControllerRules::Group::G1, value);
 }
 
 void MainWindow::on_horizontalSliderFanG2_valueChanged(int value)
 {
-    m_fanModes->setGroupLevel(FanModes::Group::G2, value);
+    m_rules->setGroupLevel(ControllerRules::Group::G2, value);
 }
 
 void MainWindow::on_pushButtonAutoFan_clicked(bool checked)
 {
     if (checked)
-        m_fanModes->setMode(FanModes::Mode::Auto);
+        m_rules->setMode(ControllerRules::Mode::Auto);
 }
 
 void MainWindow::on_pushButtonManFan_clicked(bool checked)
 {
     if (checked)
-        m_fanModes->setMode(FanModes::Mode::Manual);
+        m_rules->setMode(ControllerRules::Mode::Manual);
 }
 
 void MainWindow::on_pushButtonDustFan_clicked()
 {
-    m_fanModes->runDust();
+    m_rules->runDust();
 }
 
 void MainWindow::on_autoFanSpeedTimer_timeout()
@@ -328,42 +325,42 @@ void MainWindow::on_autoFanSpeedTimer_timeout()
 
 void MainWindow::on_checkBoxHibernateFan_clicked(bool checked)
 {
-    m_fanModes->setHibernate(checked);
+    m_rules->setOption(ControllerRules::Part::Fan, ControllerRules::Option::Hibernate, checked);
 }
 
 void MainWindow::on_checkBoxAutoStartFan_clicked(bool checked)
 {
-    m_fanModes->setAutoRun(checked);
+    m_rules->setOption(ControllerRules::Part::Fan, ControllerRules::Option::AutoRun, checked);
 }
 
 void MainWindow::on_checkBoxHibernateLED_clicked(bool checked)
 {
-    m_ledPanel->setHibernate(checked);
+    m_rules->setOption(ControllerRules::Part::Led, ControllerRules::Option::Hibernate, checked);
 }
 
 void MainWindow::on_checkBoxAutoStartLED_clicked(bool checked)
 {
-    m_ledPanel->setAutoRun(checked);
+    m_rules->setOption(ControllerRules::Part::Led, ControllerRules::Option::AutoRun, checked);
 }
 
 void MainWindow::on_horizontalSliderLEDPower_valueChanged(int value)
 {
-    m_ledPanel->setPower(value > 0);
+    m_rules->setLedPower(value > 0);
 }
 
 void MainWindow::on_buttonGroupSolidLED_buttonClicked(int id)
 {
-    m_ledPanel->setSolidColour(id);
+    m_rules->setSolidColour(id);
 }
 
 void MainWindow::on_buttonGroupBreathLED_buttonClicked(int id)
 {
-    m_ledPanel->setBreathingColour(id);
+    m_rules->setBreathingColour(id);
 }
 
 void MainWindow::on_pushButtonLedCyc_clicked()
 {
-    m_ledPanel->setColourCycle();
+    m_rules->setColourCycle();
 }
 
 void MainWindow::on_trayIcon_activated(QSystemTrayIcon::ActivationReason reason)

@@ -13,6 +13,7 @@
 
 class AlarmNotifier;
 class ConnectionView;
+class ControllerRules;
 class ControlService;
 class CoolingPage;
 class FanModes;
@@ -32,9 +33,10 @@ class MainWindow;
 
 /**
  * The program's one window: the form, the tray icon, start-up and the
- * Utilities tab. What the controls do lives in three panels that the window
- * owns: the connection view (status and SAVE), the fan modes and the LED
- * panel; the window's slots for their controls only hand the user's input on.
+ * Utilities tab. What the controls may do is the controller rules' affair;
+ * three panels that the window owns show them: the connection view (status
+ * and SAVE), the fan modes and the LED panel. The window's slots for the
+ * controls only hand the user's input to the rules.
  *
  * The constructor binds the device plug-in: it asks Qt's generic plug-in
  * factory for the device manager ("CorvaneHIDDevice") and the hot-plug widget
@@ -131,6 +133,7 @@ private:
     QSharedPointer<QTimer> m_monitorShowTimer;
     QSystemTrayIcon *m_trayIcon = nullptr;
     QMenu *m_trayMenu = nullptr;
+    std::unique_ptr<ControllerRules> m_rules;
     std::unique_ptr<ConnectionView> m_connectionView;
     std::unique_ptr<FanModes> m_fanModes;
     std::unique_ptr<LedPanel> m_ledPanel;

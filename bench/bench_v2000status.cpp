@@ -41,9 +41,9 @@ void BenchV2000Status::statusRead()
     QFETCH(bool, pollOnly);
     CorvaneSim::Bus &bus = CorvaneSim::Bus::instance();
     bus.reset();
-    CorvaneSim::ControllerConfig spec;
-    spec.hardwareVersion = quint16(hardware);
-    const int controller = bus.plug(spec);
+    CorvaneSim::ControllerConfig config;
+    config.hardwareVersion = quint16(hardware);
+    const int controller = bus.plug(config);
     for (int fan = 0; fan < 4; ++fan)
         bus.setFanRpm(controller, fan, 1200 + quint32(fan));
     CorvaneHIDProtocolv2000 protocol;

@@ -4,12 +4,7 @@
 #include "coolingcontrol.h"
 #include "cpuloadinput.h"
 #include "corvanedrivernames.h"
-#include "corvaneledlaw.h"
-#include "corvaneledlawreader.h"
 #include "deviceidentity.h"
-#include "fandutyprocessor.h"
-#include "globalconfig.h"
-#include "ledlawfiles.h"
 #include "mainwindowcoprocessor.h"
 #include "usersettings.h"
 
@@ -22,7 +17,6 @@
 #include <QTimer>
 #include <QVariant>
 
-#include <array>
 #include <cstdio>
 
 namespace {
@@ -41,6 +35,11 @@ constexpr int OpenWaitMs = 15000;
 void tell(const QString &message)
 {
     std::fprintf(stderr, "corvane-ctl: %s\n", qPrintable(message));
+}
+
+ControllerRules::Part partNamed(const QString &target)
+{
+    return target == QLatin1String("fan") ? ControllerRules::Part::Fan : ControllerRules::Part::Led;
 }
 
 std::optional<int> intProperty(const QObject &driver, const char *name)
@@ -71,8 +70,25 @@ std::optional<QVariant> loadGlobalConfig()
 
 } // namespace
 
+// The rules' refusals become the tool's exit statuses.
+static CtlOutcome outcomeOf(const RuleVerdict &verdict)
+{
+    switch (verdict.kind) {
+    case RuleVerdict::Done:
+        break;
+    case RuleVerdict::BadArgument:
+        return CtlOutcome::failed(CtlOutcome::BadUsage, verdict.reason);
+    case RuleVerdict::NoController:
+        return CtlOutcome::failed(CtlOutcome::NoController, verdict.reason);
+    case RuleVerdict::Refused:
+        return CtlOutcome::failed(CtlOutcome::DeviceFailed, verdict.reason);
+    }
+    return CtlOutcome::done();
+}
+
 DirectLink::DirectLink(QObject *parent)
-    : ControllerLink(parent)
+    : ControllerLink(parent),
+      m_rules(ControllerRules::Keeper::OneShot)
 {
 }
 
@@ -99,6 +115,7 @@ void DirectLink::onOpened(const QString &devPath, QObject *driver)
 {
     m_path = devPath;
     m_driver = driver;
+    m_rules.attach(driver);
     // The driver polls once a second; each poll may bring new values.
     connect(driver, Driver::DevicePowerChanged.signal(), this, SIGNAL(changed()));
 }
@@ -177,6 +194,7 @@ void DirectLink::close()
         QMetaObject::invokeMethod(m_manager.get(), Manager::DisconnectDeviceByPath.name(), Qt::DirectConnection,
                                   Q_ARG(QString, m_path));
     m_driver = nullptr;
+    m_rules.detach();
 }
 
 // A controller that another process has open is not waited for: it is
@@ -236,7 +254,8 @@ CtlOutcome DirectLink::status(ControllerStatus *status)
 }
 
 // The level goes through the same duty tables, the same processor and the
-// same "Change Boost" setting as a slider of the panel.
+// same "Change Boost" setting as a slider of the panel; the tool waits until
+// the last command reached the driver.
 CtlOutcome DirectLink::setGroupLevel(const QString &group, int level)
 {
     const std::optional<QVariant> config = loadGlobalConfig();
@@ -244,47 +263,31 @@ CtlOutcome DirectLink::setGroupLevel(const QString &group, int level)
         return CtlOutcome::failed(CtlOutcome::DeviceFailed,
                                   QStringLiteral("the fan configuration beside corvane-ctl does not verify"));
     }
-    std::array<FanDutyProcessor, 2> processors;
-    applyGlobalConfig(*config, processors[0], processors[1]);
-    FanDutyProcessor &processor = processors[DeviceIdentity::fromDriver(*m_driver).usesFirstDutyTables() ? 0 : 1];
-    const int firstFan = group == QLatin1String("G1") ? 0 : 2;
-    const int top = processor.maxLevel(firstFan);
-    if (level > top) {
-        return CtlOutcome::failed(CtlOutcome::BadUsage,
-                                  QStringLiteral("the level of %1 is 0 to %2").arg(group).arg(top));
-    }
-    const bool boost =
-        UserSettings::open()->value(QLatin1String(UserSettings::ChangeBoostKey), true).toBool();
-    processor.setDevice(m_driver);
-    processor.scheduleGroupLevel(firstFan, level, boost ? processor.maxLevel(0) : -1);
-    while (processor.hasPendingCommands())
+    m_rules.configure(*config);
+    m_rules.setBoost(UserSettings::open()->value(QLatin1String(UserSettings::ChangeBoostKey), true).toBool());
+    const CtlOutcome outcome = outcomeOf(m_rules.setGroupLevel(
+        group == QLatin1String("G1") ? ControllerRules::Group::G1 : ControllerRules::Group::G2, level));
+    while (m_rules.activeProcessor() && m_rules.activeProcessor()->hasPendingCommands())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     // The last commands reach the driver as queued calls.
     QCoreApplication::sendPostedEvents();
-    return CtlOutcome::done();
-}
-
-CtlOutcome DirectLink::panelOnly(const char *what) const
-{
-    return CtlOutcome::failed(CtlOutcome::NoController,
-                              QStringLiteral("%1 needs the panel (corvane-control) running: the panel keeps it")
-                                  .arg(QLatin1String(what)));
+    return outcome;
 }
 
 CtlOutcome DirectLink::setMode(const QString &mode)
 {
-    Q_UNUSED(mode)
-    return panelOnly("the fan mode");
+    return outcomeOf(m_rules.setMode(mode == QLatin1String("auto") ? ControllerRules::Mode::Auto
+                                                                    : ControllerRules::Mode::Manual));
 }
 
 CtlOutcome DirectLink::dust()
 {
-    return panelOnly("the dust cycle");
+    return outcomeOf(m_rules.runDust());
 }
 
 CtlOutcome DirectLink::showWindow()
 {
-    return panelOnly("show");
+    return outcomeOf(m_rules.needsPanel(QStringLiteral("show")));
 }
 
 QString DirectLink::monitorNote() const
@@ -293,69 +296,44 @@ QString DirectLink::monitorNote() const
                           "without it they are not shown");
 }
 
-CtlOutcome DirectLink::callDriver(const char *slot, QGenericArgument argument)
-{
-    if (!m_driver)
-        return CtlOutcome::failed(CtlOutcome::NoController, QStringLiteral("no controller is connected"));
-    if (!QMetaObject::invokeMethod(m_driver, slot, Qt::DirectConnection, argument)) {
-        return CtlOutcome::failed(CtlOutcome::DeviceFailed,
-                                  QStringLiteral("the device plug-in has no %1").arg(QLatin1String(slot)));
-    }
-    return CtlOutcome::done();
-}
-
 CtlOutcome DirectLink::setLedPower(bool on)
 {
-    return callDriver(Driver::EnableLed.name(), Q_ARG(bool, on));
+    return outcomeOf(m_rules.setLedPower(on));
 }
 
 CtlOutcome DirectLink::setSolidColour(int colour)
 {
-    return callDriver(Driver::SendLedLawFile.name(), Q_ARG(QString, LedLawFiles::solid(colour)));
+    return outcomeOf(m_rules.setSolidColour(colour));
 }
 
 CtlOutcome DirectLink::setBreathingColour(int colour)
 {
-    return callDriver(Driver::SendLedLawFile.name(), Q_ARG(QString, LedLawFiles::breathing(colour)));
+    return outcomeOf(m_rules.setBreathingColour(colour));
 }
 
 CtlOutcome DirectLink::setColourCycle()
 {
-    return callDriver(Driver::SendLedLawFile.name(), Q_ARG(QString, LedLawFiles::cycle()));
+    return outcomeOf(m_rules.setColourCycle());
 }
 
 CtlOutcome DirectLink::uploadLedLaw(const QString &path)
 {
-    CorvaneLEDLaw law;
-    if (!CorvaneLEDLawReader::readFile(path, &law)) {
-        return CtlOutcome::failed(CtlOutcome::BadUsage,
-                                  QStringLiteral("%1 is not a readable LED law file under %2 bytes")
-                                      .arg(path)
-                                      .arg(CorvaneLEDLawReader::MaxFileSize));
-    }
-    return callDriver(Driver::SendLedLawFile.name(), Q_ARG(QString, path));
+    return outcomeOf(m_rules.uploadLedLaw(path));
 }
 
 CtlOutcome DirectLink::setAutoRun(const QString &target, bool on)
 {
-    const bool fan = target == QLatin1String("fan");
-    return callDriver(fan ? Driver::EnableAutoRunFan.name() : Driver::EnableAutoRunLed.name(), Q_ARG(bool, on));
+    return outcomeOf(m_rules.setOption(partNamed(target), ControllerRules::Option::AutoRun, on));
 }
 
 CtlOutcome DirectLink::setHibernate(const QString &target, bool on)
 {
-    if (m_driver && !DeviceIdentity::fromDriver(*m_driver).canHibernate()) {
-        return CtlOutcome::failed(CtlOutcome::DeviceFailed,
-                                  QStringLiteral("this controller (fw-1.1) has no hibernate setting"));
-    }
-    const bool fan = target == QLatin1String("fan");
-    return callDriver(fan ? Driver::EnableAutoHibernateFan.name() : Driver::EnableAutoHibernateLed.name(),
-                      Q_ARG(bool, on));
+    return outcomeOf(m_rules.setOption(partNamed(target), ControllerRules::Option::Hibernate, on));
 }
 
 CtlOutcome DirectLink::save()
 {
-    return callDriver(Driver::SaveConfiguration.name());
+    return outcomeOf(m_rules.save());
 }
 
 // Without the panel no AUTO tick has measured the CPU load.

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "controllerlink.h"
+#include "controllerrules.h"
+#include "hwmonreader.h"
 
 #include <QJsonObject>
 #include <QList>
@@ -9,8 +11,6 @@
 #include <QString>
 
 #include <memory>
-
-#include "hwmonreader.h"
 
 class CoolingControl;
 
@@ -21,8 +21,9 @@ class CoolingControl;
  * driver it announces is driven by its meta-object names.
  *
  * Opening claims the controller (the plug-in's lock), so the tool waits for
- * a program that has it open, for a bounded time. The fan mode, the dust
- * cycle and the window are the panel's own and are refused here.
+ * a program that has it open, for a bounded time. What a command may do is
+ * the controller rules' affair, kept as a one-shot command keeps them: the
+ * fan mode and the dust cycle are the panel's own, as is the window.
  */
 class DirectLink final : public ControllerLink
 {
@@ -71,12 +72,11 @@ private:
     void waitWhileConnecting();
     CtlOutcome whyNotOpened(const QStringList &paths, QString *holder);
     void close();
-    CtlOutcome callDriver(const char *slot, QGenericArgument argument = QGenericArgument());
-    CtlOutcome panelOnly(const char *what) const;
     CoolingControl &cooling();
 
     std::unique_ptr<QObject> m_manager;
     QPointer<QObject> m_driver;
+    ControllerRules m_rules;
     QString m_path;
     HwmonReader m_hwmonReader;
     std::unique_ptr<CoolingControl> m_cooling;

@@ -31,11 +31,11 @@ void replayReports(CorvaneHIDDriverIfBase &protocol, CorvaneSim::Protocol kind, 
 {
     CorvaneSim::Bus &bus = CorvaneSim::Bus::instance();
     bus.reset();
-    CorvaneSim::ControllerConfig spec;
-    spec.protocol = kind;
+    CorvaneSim::ControllerConfig config;
+    config.protocol = kind;
     if (kind == CorvaneSim::Protocol::V1100)
-        spec.firmwareVersion = spec.protocolVersion = 0x1100;
-    const QString path = bus.paths(bus.plug(spec)).value(0);
+        config.firmwareVersion = config.protocolVersion = 0x1100;
+    const QString path = bus.paths(bus.plug(config)).value(0);
 
     size = std::min(size, MaxReplies * CorvaneReportSize);
     for (size_t at = 0; at < size; at += CorvaneReportSize) {

@@ -5,9 +5,9 @@
 #include "corvanedrivernames.h"
 #include "corvanehiddevice.h"
 
-QObject *CorvaneHIDProtocolPlugin::create(const QString &key, const QString &specification)
+QObject *CorvaneHIDProtocolPlugin::create(const QString &key, const QString &argument)
 {
-    Q_UNUSED(specification)
+    Q_UNUSED(argument)
     namespace FactoryKey = CorvaneDriverNames::FactoryKey;
     const auto is = [&key](const char *name) { return key.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
     if (is(FactoryKey::DeviceManager))

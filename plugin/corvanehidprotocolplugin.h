@@ -14,5 +14,5 @@ class CorvaneHIDProtocolPlugin : public QGenericPlugin
 public:
     using QGenericPlugin::QGenericPlugin;
 
-    QObject *create(const QString &key, const QString &specification) override;
+    QObject *create(const QString &key, const QString &argument) override;
 };

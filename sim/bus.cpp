@@ -22,9 +22,9 @@ Bus::Bus()
 {
 }
 
-int Bus::plug(const ControllerConfig &spec)
+int Bus::plug(const ControllerConfig &config)
 {
-    return d->core.plug(spec);
+    return d->core.plug(config);
 }
 
 bool Bus::unplug(int controller)

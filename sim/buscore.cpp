@@ -38,10 +38,10 @@ QByteArray defaultCpuid(int number)
     return cpuid;
 }
 
-bool pluggable(const ControllerConfig &spec)
+bool pluggable(const ControllerConfig &config)
 {
-    return spec.interfaces >= 1 && spec.primary >= 0 && spec.primary < spec.interfaces
-           && (spec.cpuid.isEmpty() || spec.cpuid.size() == CpuidBytes);
+    return config.interfaces >= 1 && config.primary >= 0 && config.primary < config.interfaces
+           && (config.cpuid.isEmpty() || config.cpuid.size() == CpuidBytes);
 }
 
 QVector<ControllerConfig> initialControllers()
@@ -49,10 +49,10 @@ QVector<ControllerConfig> initialControllers()
     if (!qEnvironmentVariableIsSet("CORVANE_SIM_DEVICES"))
         return {ControllerConfig()};
     QStringList errors;
-    const auto specs = ControllerConfig::parseList(qEnvironmentVariable("CORVANE_SIM_DEVICES"), &errors);
+    const auto configs = ControllerConfig::parseList(qEnvironmentVariable("CORVANE_SIM_DEVICES"), &errors);
     for (const QString &error : qAsConst(errors))
         qCWarning(lcCorvaneSim, "CORVANE_SIM_DEVICES: skipping %s", qPrintable(error));
-    return specs;
+    return configs;
 }
 
 int initialSilentDelayMs()
@@ -90,15 +90,15 @@ BusCore::BusCore()
     , m_garbageState(GarbageSeed)
 {
     m_clock.start();
-    for (const ControllerConfig &spec : initialControllers())
-        plug(spec);
+    for (const ControllerConfig &config : initialControllers())
+        plug(config);
 }
 
-int BusCore::plug(const ControllerConfig &spec)
+int BusCore::plug(const ControllerConfig &config)
 {
-    if (!pluggable(spec)) {
+    if (!pluggable(config)) {
         qCWarning(lcCorvaneSim, "cannot plug a controller with %d interface(s), primary %d and a %d-byte cpuid",
-                  spec.interfaces, spec.primary, int(spec.cpuid.size()));
+                  config.interfaces, config.primary, int(config.cpuid.size()));
         return -1;
     }
     int number = 0;
@@ -108,12 +108,12 @@ int BusCore::plug(const ControllerConfig &spec)
         Plugged plugged;
         plugged.number = number = m_nextNumber++;
         plugged.plugId = m_nextPlugId++;
-        ControllerConfig complete = spec;
+        ControllerConfig complete = config;
         if (complete.cpuid.isEmpty())
             complete.cpuid = defaultCpuid(number);
         plugged.model = SimController::create(complete);
-        plugged.faults.resize(size_t(spec.interfaces));
-        for (int k = 0; k < spec.interfaces; ++k) {
+        plugged.faults.resize(size_t(config.interfaces));
+        for (int k = 0; k < config.interfaces; ++k) {
             paths.append(QStringLiteral("sim:%1:%2").arg(number).arg(k));
             appendLog(paths.last(), QStringLiteral("plug"));
         }
@@ -294,11 +294,11 @@ QVector<BusCore::InterfaceRecord> BusCore::interfaces(quint16 vendorId, quint16 
     QMutexLocker locker(&m_mutex);
     QVector<InterfaceRecord> records;
     for (const Plugged &plugged : m_controllers) {
-        const ControllerConfig &spec = plugged.model->spec();
-        if ((vendorId && vendorId != spec.vendorId) || (productId && productId != spec.productId))
+        const ControllerConfig &config = plugged.model->config();
+        if ((vendorId && vendorId != config.vendorId) || (productId && productId != config.productId))
             continue;
         for (int k = 0; k < plugged.paths.size(); ++k)
-            records.append({plugged.paths.at(k), k, spec});
+            records.append({plugged.paths.at(k), k, config});
     }
     return records;
 }
@@ -417,7 +417,7 @@ BusCore::Route BusCore::route(hid_device *device, Direction direction, size_t le
         device->error = L"Success";
         return {Outcome::Garbage, plugged};
     }
-    if (device->interface != plugged->model->spec().primary)
+    if (device->interface != plugged->model->config().primary)
         return {fail(device, L"this interface does not answer feature reports"), plugged};
     device->error = L"Success";
     return {Outcome::Answer, plugged};

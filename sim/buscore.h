@@ -31,7 +31,7 @@ public:
     /// CORVANE_SIM_SILENT_MS; never destroyed.
     static BusCore &instance();
 
-    int plug(const ControllerConfig &spec);
+    int plug(const ControllerConfig &config);
     bool unplug(int controller);
     bool unplugPath(const QString &path);
     void reset();
@@ -56,7 +56,7 @@ public:
     {
         QString path;
         int interface = 0;
-        ControllerConfig spec;
+        ControllerConfig config;
     };
     /// Present interfaces matching @p vendorId and @p productId (0 matches any), in plug order.
     QVector<InterfaceRecord> interfaces(quint16 vendorId, quint16 productId) const;

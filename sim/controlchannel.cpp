@@ -299,8 +299,8 @@ void ControlChannel::handleLine(const QString &line)
 void ControlChannel::plugLine(const QString &item)
 {
     QString error;
-    if (const auto spec = ControllerConfig::parse(item, &error))
-        Bus::instance().plug(*spec);
+    if (const auto config = ControllerConfig::parse(item, &error))
+        Bus::instance().plug(*config);
     else
         qCWarning(lcCorvaneSim, "control: cannot plug '%s': %s", qPrintable(item), qPrintable(error));
 }

@@ -50,10 +50,10 @@ bool parseCpuid(const QString &value, QByteArray *out, QString *error)
     return true;
 }
 
-bool applyKey(ControllerConfig &spec, const QString &key, const QString &value, QString *error)
+bool applyKey(ControllerConfig &config, const QString &key, const QString &value, QString *error)
 {
     if (key == QLatin1String("cpuid"))
-        return parseCpuid(value, &spec.cpuid, error);
+        return parseCpuid(value, &config.cpuid, error);
 
     using Setter = void (*)(ControllerConfig &, quint32);
     struct Field { const char *name; quint32 max; Setter set; };
@@ -69,6 +69,7 @@ bool applyKey(ControllerConfig &spec, const QString &key, const QString &value, 
         {"primary", MaxInterfaces - 1, [](ControllerConfig &s, quint32 v) { s.primary = int(v); }},
         {"fanautorun", 1, [](ControllerConfig &s, quint32 v) { s.fanAutoRun = v != 0; }},
         {"ledautorun", 1, [](ControllerConfig &s, quint32 v) { s.ledAutoRun = v != 0; }},
+        {"ledpower", 1, [](ControllerConfig &s, quint32 v) { s.ledPower = v != 0; }},
     };
     const auto field = std::find_if(std::begin(fields), std::end(fields),
                                     [&key](const Field &f) { return key == QLatin1String(f.name); });
@@ -77,20 +78,20 @@ bool applyKey(ControllerConfig &spec, const QString &key, const QString &value, 
     quint32 number = 0;
     if (!parseField(key, value, field->max, &number, error))
         return false;
-    field->set(spec, number);
+    field->set(config, number);
     return true;
 }
 
 std::optional<ControllerConfig> defaultsFor(const QString &type)
 {
-    ControllerConfig spec;
+    ControllerConfig config;
     if (type.compare(QLatin1String("v2000"), Qt::CaseInsensitive) == 0)
-        return spec;
+        return config;
     if (type.compare(QLatin1String("v1100"), Qt::CaseInsensitive) == 0) {
-        spec.protocol = Protocol::V1100;
-        spec.firmwareVersion = 0x1100;
-        spec.protocolVersion = 0x1100;
-        return spec;
+        config.protocol = Protocol::V1100;
+        config.firmwareVersion = 0x1100;
+        config.protocolVersion = 0x1100;
+        return config;
     }
     return std::nullopt;
 }
@@ -101,8 +102,8 @@ std::optional<ControllerConfig> ControllerConfig::parse(const QString &text, QSt
 {
     const QStringList items = text.split(QLatin1Char(','));
     const QString type = items.first().trimmed();
-    auto spec = defaultsFor(type);
-    if (!spec) {
+    auto config = defaultsFor(type);
+    if (!config) {
         fail(error, QStringLiteral("unknown controller type '%1' (v2000 or v1100)").arg(type));
         return std::nullopt;
     }
@@ -114,34 +115,34 @@ std::optional<ControllerConfig> ControllerConfig::parse(const QString &text, QSt
         }
         const QString key = items.at(i).left(equals).trimmed().toLower();
         const QString value = items.at(i).mid(equals + 1).trimmed();
-        if (!applyKey(*spec, key, value, error))
+        if (!applyKey(*config, key, value, error))
             return std::nullopt;
     }
-    if (spec->interfaces < 1) {
+    if (config->interfaces < 1) {
         fail(error, QStringLiteral("interfaces=0: a controller has at least one"));
         return std::nullopt;
     }
-    if (spec->primary >= spec->interfaces) {
-        fail(error, QStringLiteral("primary=%1 but only %2 interface(s)").arg(spec->primary).arg(spec->interfaces));
+    if (config->primary >= config->interfaces) {
+        fail(error, QStringLiteral("primary=%1 but only %2 interface(s)").arg(config->primary).arg(config->interfaces));
         return std::nullopt;
     }
-    return spec;
+    return config;
 }
 
 QVector<ControllerConfig> ControllerConfig::parseList(const QString &text, QStringList *errors)
 {
-    QVector<ControllerConfig> specs;
+    QVector<ControllerConfig> configs;
     const QStringList items = text.split(QLatin1Char(';'));
     for (const QString &item : items) {
         if (item.trimmed().isEmpty())
             continue;
         QString error;
-        if (const auto spec = parse(item, &error))
-            specs.append(*spec);
+        if (const auto config = parse(item, &error))
+            configs.append(*config);
         else if (errors)
             errors->append(QStringLiteral("%1: %2").arg(item.trimmed(), error));
     }
-    return specs;
+    return configs;
 }
 
 } // namespace CorvaneSim

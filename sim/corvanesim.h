@@ -35,6 +35,7 @@ struct ControllerConfig
     int primary = 0;              // the one interface that answers
     bool fanAutoRun = false;      // auto-run flags as stored by an earlier save
     bool ledAutoRun = false;
+    bool ledPower = false;        // the LEDs play from power-on, as a controller whose LEDs were left on
     quint32 manufacturingDate = 20240315;   // v2000 status only; not settable from text
     quint16 manufacturerId = 0x0101;        // v2000 status only; not settable from text
 
@@ -63,7 +64,7 @@ struct ControllerSettings
 
 struct ControllerState
 {
-    ControllerConfig spec;
+    ControllerConfig config;
     ControllerSettings live;
     ControllerSettings stored;
     int saveCount = 0;                      // save commands taken (v1100: fan and LED saves each count)
@@ -95,7 +96,7 @@ public:
     /// Plug a controller; returns its number n (paths "sim:<n>:<k>"), or -1 for an
     /// impossible controller (no interface, primary out of range, cpuid not 12 bytes).
     /// Listeners hear of each interface on the calling thread, after the bus is unlocked.
-    int plug(const ControllerConfig &spec);
+    int plug(const ControllerConfig &config);
     bool unplug(int controller);
     bool unplugPath(const QString &path);   // any interface's path unplugs its controller
     /// Remove every controller (listeners hear each unplug), fault and log entry;

@@ -39,10 +39,10 @@ hid_device_info *newRecord(const BusCore::InterfaceRecord &record)
     if (!info)
         return nullptr;
     info->path = copyLatin1(record.path);
-    info->vendor_id = record.spec.vendorId;
-    info->product_id = record.spec.productId;
-    info->serial_number = copyWide(QString::fromLatin1(record.spec.cpuid.toHex().toUpper()));
-    info->release_number = record.spec.firmwareVersion;
+    info->vendor_id = record.config.vendorId;
+    info->product_id = record.config.productId;
+    info->serial_number = copyWide(QString::fromLatin1(record.config.cpuid.toHex().toUpper()));
+    info->release_number = record.config.firmwareVersion;
     info->manufacturer_string = copyWide(QStringLiteral("Corvane"));
     info->product_string = copyWide(QStringLiteral("Corvane cooling and lighting controller (simulated)"));
     info->usage_page = 0xff00;

@@ -13,21 +13,22 @@ constexpr int PayloadSize = ReportImage::Size - 1;
 constexpr quint8 FirstChannelIds[3] = {16, 32, 48};
 } // namespace
 
-std::unique_ptr<SimController> SimController::create(const ControllerConfig &spec)
+std::unique_ptr<SimController> SimController::create(const ControllerConfig &config)
 {
-    if (spec.protocol == Protocol::V1100)
-        return std::make_unique<V1100Controller>(spec);
-    return std::make_unique<V2000Controller>(spec);
+    if (config.protocol == Protocol::V1100)
+        return std::make_unique<V1100Controller>(config);
+    return std::make_unique<V2000Controller>(config);
 }
 
-SimController::SimController(const ControllerConfig &spec)
+SimController::SimController(const ControllerConfig &config)
 {
-    m_state.spec = spec;
+    m_state.config = config;
     for (QByteArray &block : m_state.live.blocks)
         block = QByteArray(BlockSize, '\0');
     // Powered up, a controller runs what it has stored.
-    m_state.live.fanAutoRun = spec.fanAutoRun;
-    m_state.live.ledAutoRun = spec.ledAutoRun;
+    m_state.live.fanAutoRun = config.fanAutoRun;
+    m_state.live.ledAutoRun = config.ledAutoRun;
+    m_state.live.ledPower = config.ledPower;
     m_state.stored = m_state.live;
 }
 

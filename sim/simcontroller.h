@@ -22,11 +22,11 @@ namespace CorvaneSim {
 class SimController
 {
 public:
-    /// A model of the protocol that @p spec names; @p spec must be complete (cpuid set).
-    static std::unique_ptr<SimController> create(const ControllerConfig &spec);
+    /// A model of the protocol that @p config names; @p config must be complete (cpuid set).
+    static std::unique_ptr<SimController> create(const ControllerConfig &config);
     virtual ~SimController() = default;
 
-    const ControllerConfig &spec() const { return m_state.spec; }
+    const ControllerConfig &config() const { return m_state.config; }
     /// The state with the fan speeds as the controller would report them.
     ControllerState snapshot() const;
 
@@ -35,12 +35,12 @@ public:
     /// Applies a sent report.
     void takeSend(const ReportImage &report);
 
-    void setAdapter(quint16 reading) { m_state.spec.adapter = reading; }
+    void setAdapter(quint16 reading) { m_state.config.adapter = reading; }
     /// Pins a fan's reported speed; controllers without speed read-back ignore it.
     virtual void setFanRpm(int fan, quint32 rpm);
 
 protected:
-    explicit SimController(const ControllerConfig &spec);
+    explicit SimController(const ControllerConfig &config);
 
     /// Applies a sent report that is not an LED channel report.
     virtual void takeCommandReport(const ReportImage &report) = 0;

@@ -26,8 +26,8 @@ constexpr quint32 MaxDuty = 100;
 
 } // namespace
 
-V1100Controller::V1100Controller(const ControllerConfig &spec)
-    : SimController(spec)
+V1100Controller::V1100Controller(const ControllerConfig &config)
+    : SimController(config)
 {
 }
 
@@ -61,17 +61,17 @@ void V1100Controller::takeCommandReport(const ReportImage &report)
 ReportImage V1100Controller::identityReport() const
 {
     ReportImage report(IdentityReport);
-    report.setU16(3, spec().firmwareVersion);
-    report.setU16(5, spec().protocolVersion);
+    report.setU16(3, config().firmwareVersion);
+    report.setU16(5, config().protocolVersion);
     report.setU16(7, Signature);
-    report.setBytes(17, spec().cpuid);
+    report.setBytes(17, config().cpuid);
     return report;
 }
 
 ReportImage V1100Controller::powerReport() const
 {
     ReportImage report(PowerReport);
-    report.setU16(6, spec().adapter);
+    report.setU16(6, config().adapter);
     return report;
 }
 

@@ -18,7 +18,7 @@ namespace CorvaneSim {
 class V1100Controller final : public SimController
 {
 public:
-    explicit V1100Controller(const ControllerConfig &spec);
+    explicit V1100Controller(const ControllerConfig &config);
 
     std::optional<ReportImage> answerGet(quint8 reportId) const override;
 

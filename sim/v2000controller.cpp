@@ -39,8 +39,8 @@ quint8 flags(bool autoRun, bool shutdownOnDisconnect)
 
 } // namespace
 
-V2000Controller::V2000Controller(const ControllerConfig &spec)
-    : SimController(spec)
+V2000Controller::V2000Controller(const ControllerConfig &config)
+    : SimController(config)
 {
 }
 
@@ -69,7 +69,7 @@ void V2000Controller::takeCommandReport(const ReportImage &report)
 
 quint32 V2000Controller::fanRpm(int fan) const
 {
-    if (spec().hardwareVersion != TachometerHardware)
+    if (config().hardwareVersion != TachometerHardware)
         return 0;
     return m_pinnedRpm[fan].value_or(state().live.fanDuty[fan] * RpmPerDutyPercent);
 }
@@ -101,7 +101,7 @@ void V2000Controller::execute(const CommandFrame::Command &command)
 
 ReportImage V2000Controller::statusReport() const
 {
-    const ControllerConfig &id = spec();
+    const ControllerConfig &id = config();
     const ControllerSettings &settings = state().live;
     ReportImage report(StatusReportId);
     report.setU16(1, id.firmwareVersion);

@@ -18,7 +18,7 @@ namespace CorvaneSim {
 class V2000Controller final : public SimController
 {
 public:
-    explicit V2000Controller(const ControllerConfig &spec);
+    explicit V2000Controller(const ControllerConfig &config);
 
     std::optional<ReportImage> answerGet(quint8 reportId) const override;
     void setFanRpm(int fan, quint32 rpm) override;

@@ -81,6 +81,15 @@ win_recipe() {
   dpkg-query -W g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
 }
 
+# The newest version of source package $1 the archive lists. Not through
+# head: with pipefail, the list's writer dies of SIGPIPE when head has
+# already gone, and the script with it, now and then.
+win_newest_version() {
+  local versions
+  versions=$(win_source_versions "$1")
+  echo "${versions%%$'\n'*}"
+}
+
 win_cache_key() { win_recipe | sha256sum | cut -c1-16; }
 
 # Unpacks a source package (Debian's patch series applied) into $1/<name>
@@ -89,7 +98,7 @@ win_cache_key() { win_recipe | sha256sum | cut -c1-16; }
 # before it is taken, with one warning, and the package's mark says which.
 win_unpack() {
   local scratch=$1 pkg=$2 version newest
-  newest=$(win_source_versions "$pkg" | head -n 1)
+  newest=$(win_newest_version "$pkg")
   mkdir -p "$scratch/download"
   for version in $(win_source_versions "$pkg"); do
     if (cd "$scratch/download" && apt-get source -qq --download-only "$pkg=$version" >/dev/null 2>&1); then
@@ -132,7 +141,7 @@ win_refresh_toolchain() {
   local prefix=$1 pkg built newest
   for pkg in "${win_sources[@]}"; do
     built=$(win_built_version "$prefix" "$pkg")
-    newest=$(win_source_versions "$pkg" | head -n 1)
+    newest=$(win_newest_version "$pkg")
     [ -z "$built" ] || [ "$built" = "$newest" ] && continue
     if win_is_served "$pkg" "$newest"; then
       echo "scripts/windows: $pkg $newest is served now; building it again (was $built)"

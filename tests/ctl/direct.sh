@@ -7,8 +7,9 @@
 #  1. status --json of a v2000 and a v1100 controller matches what the
 #     simulator was configured with;
 #  2. fan, led, autorun, hibernate and save send their reports;
-#  3. bad arguments, commands only the panel has, no controller and a
-#     refused hibernate give their exit status and leave the wire alone;
+#  3. bad arguments, commands only the panel has, no controller, a refused
+#     hibernate and an effect with the LEDs off give their exit status and
+#     leave the wire alone;
 #  4. list names the controllers present and the holder of a busy one;
 #  5. two tools at once: one waits for the other; past its --wait it gives
 #     up with status 4 and names the holder;
@@ -47,10 +48,10 @@ while IFS='|' read -r devices command sent; do
 done <<'ROWS'
 v2000|fan G2 9|$3 == "send" && substr($4, 1, 12) == "06a0b003b064"
 v2000|led on|$3 == "send" && substr($4, 1, 14) == "06a0b001c020a1"
-v2000|led solid 4|$3 == "send" && id == "10"
+v2000,ledpower=1|led solid 4|$3 == "send" && id == "10"
 v2000|autorun fan on|$3 == "send" && index(substr($4, 1, 20), "c01aa1")
 v2000|hibernate led off|$3 == "send" && index(substr($4, 1, 20), "c02ca1")
-v1100|led cycle|$3 == "send" && id == "10"
+v1100,ledpower=1|led cycle|$3 == "send" && id == "10"
 v1100|save|$3 == "send"
 ROWS
 
@@ -86,7 +87,8 @@ v2000|dust|2|needs the panel
 v2000|show|2|needs the panel
 |status|2|no controller is plugged in
 |led on|2|no controller is plugged in
-v1100|hibernate fan on|3|no hibernate setting
+v1100|hibernate fan on|3|this controller (fw-1.1) has no hibernate setting
+v2000|led solid 4|3|the LEDs are off
 v2000,fw=0x1000|status|3|does not answer
 ROWS
 

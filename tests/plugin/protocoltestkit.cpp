@@ -40,11 +40,11 @@ QString plugOnly(const QString &text)
 QString plug(const QString &text)
 {
     QString error;
-    const auto spec = CorvaneSim::ControllerConfig::parse(text, &error);
-    if (!spec)
+    const auto config = CorvaneSim::ControllerConfig::parse(text, &error);
+    if (!config)
         qFatal("bad controller text %s: %s", qPrintable(text), qPrintable(error));
-    const int n = Bus::instance().plug(*spec);
-    return Bus::instance().paths(n).value(spec->primary);
+    const int n = Bus::instance().plug(*config);
+    return Bus::instance().paths(n).value(config->primary);
 }
 
 int controllerNumber(const QString &path)

@@ -134,7 +134,7 @@ void TestPluginLoader::metadata()
 void TestPluginLoader::create_data()
 {
     QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("specification");
+    QTest::addColumn<QString>("argument");
     QTest::addColumn<QString>("className");
 
     const QString device = DeviceKey;
@@ -142,7 +142,7 @@ void TestPluginLoader::create_data()
     QTest::newRow("device") << device << "" << device;
     QTest::newRow("device, lower case") << device.toLower() << "" << device;
     QTest::newRow("device, upper case") << device.toUpper() << "" << device;
-    QTest::newRow("device, with specification") << device << "anything:1" << device;
+    QTest::newRow("device, with argument") << device << "anything:1" << device;
     QTest::newRow("widget") << widget << "" << widget;
     QTest::newRow("widget, lower case") << widget.toLower() << "" << widget;
     QTest::newRow("widget, upper case") << widget.toUpper() << "ignored" << widget;
@@ -156,14 +156,14 @@ void TestPluginLoader::create_data()
 void TestPluginLoader::create()
 {
     QFETCH(QString, key);
-    QFETCH(QString, specification);
+    QFETCH(QString, argument);
     QFETCH(QString, className);
 
     // Through the factory, and straight through the plug-in, which sees keys the factory would not pass.
     auto *plugin = qobject_cast<QGenericPlugin *>(QPluginLoader(QStringLiteral(CORVANE_SIM_PLUGIN_FILE)).instance());
     QVERIFY(plugin);
-    const Object viaFactory(QGenericPluginFactory::create(key, specification));
-    const Object viaPlugin(plugin->create(key, specification));
+    const Object viaFactory(QGenericPluginFactory::create(key, argument));
+    const Object viaPlugin(plugin->create(key, argument));
     for (const Object &made : {std::cref(viaFactory), std::cref(viaPlugin)}) {
         QCOMPARE(made ? QString::fromLatin1(made->metaObject()->className()) : QString(), className);
         if (made)

@@ -84,23 +84,23 @@ void TestSimConfig::parse()
     QFETCH(QString, text);
     QFETCH(QString, expected);
     QString error;
-    const auto spec = ControllerConfig::parse(text, &error);
+    const auto config = ControllerConfig::parse(text, &error);
     if (expected.startsWith(QLatin1String("error: "))) {
-        QVERIFY(!spec);
+        QVERIFY(!config);
         QVERIFY2(error.contains(expected.mid(7)), qPrintable(error));
     } else {
-        QVERIFY2(spec, qPrintable(error));
-        QCOMPARE(summary(*spec), expected);
+        QVERIFY2(config, qPrintable(error));
+        QCOMPARE(summary(*config), expected);
     }
 }
 
 void TestSimConfig::parseList()
 {
     QStringList errors;
-    const auto specs = ControllerConfig::parseList(QStringLiteral("v2000;bogus; ;v1100,fw=0x1101;v2000,hw=x;"), &errors);
-    QCOMPARE(specs.size(), 2);
-    QCOMPARE(specs.at(0).protocol, Protocol::V2000);
-    QCOMPARE(specs.at(1).firmwareVersion, quint16(0x1101));
+    const auto configs = ControllerConfig::parseList(QStringLiteral("v2000;bogus; ;v1100,fw=0x1101;v2000,hw=x;"), &errors);
+    QCOMPARE(configs.size(), 2);
+    QCOMPARE(configs.at(0).protocol, Protocol::V2000);
+    QCOMPARE(configs.at(1).firmwareVersion, quint16(0x1101));
     QCOMPARE(errors.size(), 2);
     QVERIFY(errors.at(0).startsWith(QLatin1String("bogus")));
     QVERIFY(errors.at(1).startsWith(QLatin1String("v2000,hw=x")));

@@ -97,8 +97,8 @@ void TestSimControl::plugAndUnplugReachListeners()
 {
     write("plug v1100,fw=0x1105,interfaces=2\nplug v2000\n");
     QTRY_COMPARE(m_heard, (QStringList{"+sim:1:0", "+sim:1:1", "+sim:2:0"}));
-    QCOMPARE(state(1).spec.protocol, Protocol::V1100);
-    QCOMPARE(state(1).spec.firmwareVersion, quint16(0x1105));
+    QCOMPARE(state(1).config.protocol, Protocol::V1100);
+    QCOMPARE(state(1).config.firmwareVersion, quint16(0x1105));
 
     // A line may arrive in pieces.
     write("unplug sim:1");
@@ -274,7 +274,7 @@ void TestSimControl::overlongLinesAreDropped()
     for (const QByteArray &text : qAsConst(writes))
         write(text);
     QTRY_COMPARE(m_heard, QStringList{"+sim:1:0"});
-    QCOMPARE(state(1).spec.protocol, Protocol::V2000);
+    QCOMPARE(state(1).config.protocol, Protocol::V2000);
 }
 
 QTEST_GUILESS_MAIN(TestSimControl)

@@ -137,16 +137,16 @@ void TestSimProtocol::v2000StatusImage()
 {
     QFETCH(int, hardware);
     QFETCH(QByteArray, expected);
-    ControllerConfig spec;
-    spec.firmwareVersion = 0x2010;
-    spec.protocolVersion = 0x2003;
-    spec.hardwareVersion = quint16(hardware);
-    spec.model = 7;
-    spec.adapter = 0x0abc;
-    spec.manufacturingDate = 0x11223344;
-    spec.manufacturerId = 0x5566;
-    spec.cpuid = QByteArray::fromHex("000102030405060708090a0b");
-    Bus::instance().plug(spec);
+    ControllerConfig config;
+    config.firmwareVersion = 0x2010;
+    config.protocolVersion = 0x2003;
+    config.hardwareVersion = quint16(hardware);
+    config.model = 7;
+    config.adapter = 0x0abc;
+    config.manufacturingDate = 0x11223344;
+    config.manufacturerId = 0x5566;
+    config.cpuid = QByteArray::fromHex("000102030405060708090a0b");
+    Bus::instance().plug(config);
     Bus::instance().setFanRpm(1, 1, 0x01020304);
     const Handle device = open(QStringLiteral("sim:1:0"));
     send(device.get(), report("06 a0 b0 00 b0 0a c0 10 b0 01 b0 14 c0 10 b0 02 b0 1e c0 10 b0 03 b0 28 c0 10"

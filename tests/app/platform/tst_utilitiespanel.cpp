@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/programenvironment.h"
-#include "platform/utilitiespanel.h"
+#include "utilitiespanel.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

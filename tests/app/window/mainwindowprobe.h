@@ -2,6 +2,7 @@
 #pragma once
 
 #include "connectionview.h"
+#include "controllerrules.h"
 #include "coolingpage.h"
 #include "fanmodes.h"
 #include "ledpanel.h"
@@ -13,13 +14,14 @@ class MainWindowProbe final
 public:
     static QObject *device(MainWindow &window) { return window.m_device; }
     static ConnectionView &connectionView(MainWindow &window) { return *window.m_connectionView; }
-    static QObject *driver(MainWindow &window) { return window.m_connectionView->driver(); }
+    static QObject *driver(MainWindow &window) { return window.m_rules->driver(); }
+    static ControllerRules &rules(MainWindow &window) { return *window.m_rules; }
     static FanModes &fanModes(MainWindow &window) { return *window.m_fanModes; }
     static LedPanel &ledPanel(MainWindow &window) { return *window.m_ledPanel; }
     /// 0: the "Fireware1" processor, 1: the "Fireware2" one.
     static FanDutyProcessor &processor(MainWindow &window, int index)
     {
-        return window.m_fanModes->dutyProcessor(index);
+        return window.m_rules->dutyProcessor(index);
     }
     static CpuLoadSampler &cpuLoadSampler(MainWindow &window) { return window.m_fanModes->m_cpuLoadSampler; }
     static HwmonReader &hwmonReader(MainWindow &window) { return window.m_fanModes->m_hwmonReader; }

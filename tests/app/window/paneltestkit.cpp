@@ -56,8 +56,8 @@ PanelTestKit::PanelTestKit()
 std::unique_ptr<MainWindow> PanelTestKit::openWindow(const QString &controller, bool boost)
 {
     bus().reset();
-    const auto spec = CorvaneSim::ControllerConfig::parse(controller);
-    if (!spec || bus().plug(*spec) < 0)
+    const auto config = CorvaneSim::ControllerConfig::parse(controller);
+    if (!config || bus().plug(*config) < 0)
         return nullptr;
     UserSettings::open()->setValue(QLatin1String(UserSettings::ChangeBoostKey), boost);
     auto window = openAnotherWindow();

@@ -143,8 +143,10 @@ void ConnectionViewTest::identity()
     QTRY_VERIFY_WITH_TIMEOUT(!PanelTestKit::sentReports().isEmpty(), TimeoutMs);
     QCOMPARE(PanelTestKit::sentReports().constFirst(), PanelTestKit::report(levelOne));
     // Called from elsewhere, the panels refuse what the disabled boxes refuse.
-    QCOMPARE(MainWindowProbe::fanModes(window).setHibernate(true), hibernate);
-    QCOMPARE(MainWindowProbe::ledPanel(window).setHibernate(true), hibernate);
+    ControllerRules &rules = MainWindowProbe::rules(window);
+    using Option = ControllerRules::Option;
+    QCOMPARE(rules.setOption(ControllerRules::Part::Fan, Option::Hibernate, true).ok(), hibernate);
+    QCOMPARE(rules.setOption(ControllerRules::Part::Led, Option::Hibernate, true).ok(), hibernate);
 }
 
 void ConnectionViewTest::powerLabel_data()
@@ -176,10 +178,10 @@ void ConnectionViewTest::saveSendsTheSaveFrame()
                               TimeoutMs);
     QCOMPARE(PanelTestKit::bus().state(1)->saveCount, 1);
 
-    QVERIFY(MainWindowProbe::connectionView(*m_window).save());
+    QVERIFY(MainWindowProbe::rules(*m_window).save().ok());
     QTRY_COMPARE_WITH_TIMEOUT(PanelTestKit::bus().state(1)->saveCount, 2, TimeoutMs);
     QVERIFY(PanelTestKit::bus().unplug(1));
-    QVERIFY(!MainWindowProbe::connectionView(*m_window).save());
+    QVERIFY(!MainWindowProbe::rules(*m_window).save().ok());
 }
 
 void ConnectionViewTest::unplugClearsTheViewAndReplugReconnects()

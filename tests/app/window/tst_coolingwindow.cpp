@@ -89,7 +89,7 @@ void CoolingWindowTest::lostSensorSendsGroupToTop()
     MainWindowProbe::hwmonReader(*m_window) = HwmonReader(tree.root());
     FanModes &fans = MainWindowProbe::fanModes(*m_window);
     QCOMPARE(fans.cooling().setCurve(0, Tctl, QStringLiteral("40:2,60:5,75:9")), QString());
-    QVERIFY(fans.setMode(FanModes::Mode::Auto));
+    QVERIFY(MainWindowProbe::rules(*m_window).setMode(ControllerRules::Mode::Auto).ok());
     auto *g1 = panelWidget<QSlider>(*m_window, "horizontalSliderFanG1");
     const QSystemTrayIcon &tray = MainWindowProbe::trayIcon(*m_window);
     const QString calmToolTip = tray.toolTip();
@@ -201,7 +201,7 @@ void CoolingWindowTest::stalledFan()
     if (!seen)
         return;
 
-    QVERIFY(MainWindowProbe::fanModes(*m_window).setGroupLevel(FanModes::Group::G1, 5));
+    QVERIFY(MainWindowProbe::rules(*m_window).setGroupLevel(ControllerRules::Group::G1, 5).ok());
     QVERIFY(PanelTestKit::bus().stallFan(QStringLiteral("sim:1:0"), 0));
     QTRY_COMPARE_WITH_TIMEOUT(alarms(), QStringList{"fan-stalled:fan0"}, StallTimeoutMs);
     QVERIFY(MainWindowProbe::trayIcon(*m_window).toolTip().contains(QStringLiteral("Fan 1 of G1")));

@@ -304,43 +304,43 @@ void FanModesTest::operationsKeepTheControlsInStep()
 {
     m_window = m_kit.openWindow(QStringLiteral("v2000"));
     QVERIFY(m_window);
-    FanModes &fans = MainWindowProbe::fanModes(*m_window);
+    ControllerRules &rules = MainWindowProbe::rules(*m_window);
     auto *g1 = panelWidget<QSlider>(*m_window, "horizontalSliderFanG1");
     auto *g2 = panelWidget<QSlider>(*m_window, "horizontalSliderFanG2");
     auto *autoButton = panelWidget<QAbstractButton>(*m_window, "pushButtonAutoFan");
     auto *manButton = panelWidget<QAbstractButton>(*m_window, "pushButtonManFan");
     auto *autoRun = panelWidget<QAbstractButton>(*m_window, "checkBoxAutoStartFan");
 
-    QVERIFY(fans.setGroupLevel(FanModes::Group::G2, 3));
+    QVERIFY(rules.setGroupLevel(ControllerRules::Group::G2, 3).ok());
     QCOMPARE(g2->value(), 3);
     QCOMPARE(panelWidget<QLabel>(*m_window, "labelFanDutyG2")->text(), QStringLiteral("DUTY CYCLE  40%"));
-    QVERIFY(!fans.setGroupLevel(FanModes::Group::G1, g1->maximum() + 1));
-    QVERIFY(!fans.setGroupLevel(FanModes::Group::G1, -1));
+    QVERIFY(!rules.setGroupLevel(ControllerRules::Group::G1, g1->maximum() + 1).ok());
+    QVERIFY(!rules.setGroupLevel(ControllerRules::Group::G1, -1).ok());
     QTRY_COMPARE_WITH_TIMEOUT(PanelTestKit::bus().state(1)->live.fanDuty[3], 40, CommandTimeoutMs);
 
-    QVERIFY(fans.setMode(FanModes::Mode::Auto));
+    QVERIFY(rules.setMode(ControllerRules::Mode::Auto).ok());
     QVERIFY(autoButton->isChecked() && !manButton->isChecked());
     QVERIFY(!g1->isEnabled());
     QCOMPARE(g1->value(), 9);
-    QVERIFY(!fans.setGroupLevel(FanModes::Group::G1, 2));
+    QVERIFY(!rules.setGroupLevel(ControllerRules::Group::G1, 2).ok());
     QCOMPARE(g1->value(), 9);
-    QVERIFY(fans.setMode(FanModes::Mode::Manual));
+    QVERIFY(rules.setMode(ControllerRules::Mode::Manual).ok());
     QVERIFY(manButton->isChecked() && g1->isEnabled());
 
-    fans.setBoost(false);
+    rules.setBoost(false);
     QVERIFY(!panelWidget<QAbstractButton>(*m_window, "checkBoxChangeBoost")->isChecked());
-    QVERIFY(fans.setAutoRun(true));
+    QVERIFY(rules.setOption(ControllerRules::Part::Fan, ControllerRules::Option::AutoRun, true).ok());
     QVERIFY(autoRun->isChecked());
     QTRY_VERIFY_WITH_TIMEOUT(PanelTestKit::bus().state(1)->live.fanAutoRun, CommandTimeoutMs);
 
     QVERIFY(PanelTestKit::bus().unplug(1));
     PanelTestKit::bus().clearLog();
-    QVERIFY(!fans.setMode(FanModes::Mode::Auto));
+    QVERIFY(!rules.setMode(ControllerRules::Mode::Auto).ok());
     QVERIFY(manButton->isChecked());
-    QVERIFY(!fans.setGroupLevel(FanModes::Group::G1, 2));
+    QVERIFY(!rules.setGroupLevel(ControllerRules::Group::G1, 2).ok());
     QCOMPARE(g1->value(), 0);
-    QVERIFY(!fans.runDust());
-    QVERIFY(!fans.setAutoRun(true));
+    QVERIFY(!rules.runDust().ok());
+    QVERIFY(!rules.setOption(ControllerRules::Part::Fan, ControllerRules::Option::AutoRun, true).ok());
     QVERIFY(!autoRun->isChecked());
     QTest::qWait(100);
     QVERIFY(PanelTestKit::bus().log().isEmpty());

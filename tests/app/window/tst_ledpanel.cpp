@@ -22,14 +22,11 @@ constexpr int ReportPayload = 64;
 const QString LedOn = PanelTestKit::report(QStringLiteral("06a0b001c020a1"));
 const QString LedOff = PanelTestKit::report(QStringLiteral("06a0b000c020a1"));
 
-// The panel takes laws read from files; the suite's come from the resources.
-std::unique_ptr<LedLawSnapshot> snapshotOf(const QString &resource)
+// Laws are uploaded from files; the suite's come from the resources.
+bool copyResource(const QString &resource, QTemporaryFile *file)
 {
-    QTemporaryFile file;
     QFile source(resource);
-    if (!file.open() || !source.open(QIODevice::ReadOnly) || file.write(source.readAll()) < 0 || !file.flush())
-        return nullptr;
-    return LedLawSnapshot::take(file.fileName());
+    return file->open() && source.open(QIODevice::ReadOnly) && file->write(source.readAll()) >= 0 && file->flush();
 }
 
 CorvaneLEDLaw lawOf(const QString &resource)
@@ -262,7 +259,7 @@ void LedPanelTest::operationsKeepTheControlsInStep()
 {
     m_window = m_kit.openWindow(QStringLiteral("v2000"));
     QVERIFY(m_window);
-    LedPanel &leds = MainWindowProbe::ledPanel(*m_window);
+    ControllerRules &rules = MainWindowProbe::rules(*m_window);
     auto *power = panelWidget<QSlider>(*m_window, "horizontalSliderLEDPower");
     auto *preview = panelWidget<QFrame>(*m_window, "frameLEDSimulator");
     const auto isLive = [](const CorvaneLEDLaw &law) {
@@ -270,31 +267,33 @@ void LedPanelTest::operationsKeepTheControlsInStep()
         return state->live.lawCount == law.lawCount && state->live.blocks[0] == law.CH1;
     };
 
-    QVERIFY(!leds.setSolidColour(2));
-    QVERIFY(leds.setPower(true));
+    QVERIFY(!rules.setSolidColour(2).ok());
+    QVERIFY(rules.setLedPower(true).ok());
     QCOMPARE(power->value(), 1);
     QVERIFY(panelWidget<QFrame>(*m_window, "frameLEDLightControl")->isEnabled());
-    QVERIFY(!leds.setSolidColour(LedPanel::ColourCount));
-    QVERIFY(!leds.setBreathingColour(-1));
-    QVERIFY(leds.setBreathingColour(5));
+    QVERIFY(!rules.setSolidColour(ControllerRules::ColourCount).ok());
+    QVERIFY(!rules.setBreathingColour(-1).ok());
+    QVERIFY(rules.setBreathingColour(5).ok());
     QCOMPARE(preview->styleSheet(), QStringLiteral("border-image: url(:/ui/res/led/led5.png);"));
     QTRY_VERIFY_WITH_TIMEOUT(isLive(lawOf(QStringLiteral(":/res/ledfiles/brt5.adl"))), TimeoutMs);
 
-    QVERIFY(!leds.uploadLedLaw(nullptr));
-    QVERIFY(leds.uploadLedLaw(snapshotOf(QStringLiteral(":/res/ledfiles/cyc.adl"))));
+    QTemporaryFile cycle;
+    QVERIFY(copyResource(QStringLiteral(":/res/ledfiles/cyc.adl"), &cycle));
+    QVERIFY(!rules.uploadLedLaw(cycle.fileName() + QLatin1String(".missing")).ok());
+    QVERIFY(rules.uploadLedLaw(cycle.fileName()).ok());
     QCOMPARE(preview->styleSheet(), QStringLiteral("border-image: url(:/ui/res/led/led5.png);"));
     QTRY_VERIFY_WITH_TIMEOUT(isLive(lawOf(QStringLiteral(":/res/ledfiles/cyc.adl"))), TimeoutMs);
-    QVERIFY(leds.setAutoRun(true));
+    QVERIFY(rules.setOption(ControllerRules::Part::Led, ControllerRules::Option::AutoRun, true).ok());
     QVERIFY(panelWidget<QCheckBox>(*m_window, "checkBoxAutoStartLED")->isChecked());
     QTRY_VERIFY_WITH_TIMEOUT(PanelTestKit::bus().state(1)->live.ledAutoRun, TimeoutMs);
 
     QVERIFY(PanelTestKit::bus().unplug(1));
     PanelTestKit::bus().clearLog();
-    QVERIFY(!leds.setPower(false));
+    QVERIFY(!rules.setLedPower(false).ok());
     QCOMPARE(power->value(), 1);
-    QVERIFY(!leds.setColourCycle());
-    QVERIFY(!leds.uploadLedLaw(snapshotOf(QStringLiteral(":/res/ledfiles/cyc.adl"))));
-    QVERIFY(!leds.setAutoRun(false));
+    QVERIFY(!rules.setColourCycle().ok());
+    QVERIFY(!rules.uploadLedLaw(cycle.fileName()).ok());
+    QVERIFY(!rules.setOption(ControllerRules::Part::Led, ControllerRules::Option::AutoRun, false).ok());
     QTest::qWait(100);
     QVERIFY(PanelTestKit::bus().log().isEmpty());
 }

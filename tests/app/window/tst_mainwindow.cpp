@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real MainWindow against the simulated plug-in (the build's sim/generic
 // folder is put on the library paths), offscreen.
-#include "connectionview.h"
+#include "controllerrules.h"
 #include "corvanedrivernames.h"
 #include "corvanesim.h"
-#include "fanmodes.h"
 #include "mainwindow.h"
 #include "modalboxwatcher.h"
 #include "platform/autostartentry.h"
@@ -107,11 +106,11 @@ private:
     std::unique_ptr<MainWindow> makeWindow();
     static FanDutyProcessor &processor(MainWindow &window, int index)
     {
-        return window.m_fanModes->dutyProcessor(index);
+        return window.m_rules->dutyProcessor(index);
     }
     static bool tablesSet(MainWindow &window);
     QObject *device(MainWindow &window) const { return window.m_device; }
-    QObject *deviceAdapter(MainWindow &window) const { return window.m_connectionView->driver(); }
+    QObject *deviceAdapter(MainWindow &window) const { return window.m_rules->driver(); }
     int simExchanges() const;
     template <typename T>
     static T *widget(MainWindow &window, const QString &name);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "utilitiespanel.h"
 
-#include "platformlogging.h"
-#include "programenvironment.h"
+#include "platform/platformlogging.h"
+#include "platform/programenvironment.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
