@@ -14,7 +14,7 @@
  * node's device and inode, and named by the program it runs (/proc/<pid>).
  *
  * On Windows it is a semaphore of one in the machine-wide Global\ namespace,
- * named after the device path (letter case ignored), which goes away with
+ * named after the claim's node (letter case ignored), which goes away with
  * the last handle to it; there the holder is not named.
  *
  * A second claim of the same process on the same controller is refused too.
@@ -38,9 +38,11 @@ public:
     static QString holder(const QString &devPath);
 
     /**
-     * The file whose lock is the claim on @p devPath; empty when there is
-     * none. Defined by the HID layer the plug-in links: hidraw's paths are
-     * the device nodes themselves. Not used on Windows.
+     * What the claim on @p devPath is keyed on: the file whose lock it is
+     * (on Windows, the name of its semaphore); empty when there is none.
+     * Defined by the HID layer the plug-in links: hidapi's paths are the
+     * device nodes themselves; the simulator gives its paths stand-in files
+     * in a folder its user names, so that suites side by side never meet.
      */
     static QString nodeOf(const QString &devPath);
 

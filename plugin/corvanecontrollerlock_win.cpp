@@ -19,15 +19,15 @@ namespace {
 
 constexpr DWORD ClaimAccess = SYNCHRONIZE | SEMAPHORE_MODIFY_STATE;
 
-std::wstring semaphoreName(const QString &devPath)
+std::wstring semaphoreName(const QString &node)
 {
-    const QByteArray digest = QCryptographicHash::hash(devPath.toLower().toUtf8(), QCryptographicHash::Sha256).toHex();
+    const QByteArray digest = QCryptographicHash::hash(node.toLower().toUtf8(), QCryptographicHash::Sha256).toHex();
     return (QStringLiteral("Global\\corvane-controller-") + QString::fromLatin1(digest)).toStdWString();
 }
 
 // Every user may take and give back the claim, whoever made the semaphore:
 // another user's claim must hold off this one, never lock it out.
-HANDLE createOrOpenClaim(const QString &devPath)
+HANDLE createOrOpenClaim(const QString &node)
 {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x00100002;;;WD)", SDDL_REVISION_1,
@@ -35,7 +35,7 @@ HANDLE createOrOpenClaim(const QString &devPath)
         return nullptr;
     }
     SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
-    HANDLE semaphore = CreateSemaphoreExW(&attributes, 1, 1, semaphoreName(devPath).c_str(), 0, ClaimAccess);
+    HANDLE semaphore = CreateSemaphoreExW(&attributes, 1, 1, semaphoreName(node).c_str(), 0, ClaimAccess);
     LocalFree(descriptor);
     return semaphore;
 }
@@ -64,7 +64,8 @@ bool CorvaneControllerLock::tryLock()
 {
     if (m_semaphore)
         return true;
-    HANDLE semaphore = createOrOpenClaim(m_devPath);
+    const QString node = nodeOf(m_devPath);
+    HANDLE semaphore = node.isEmpty() ? nullptr : createOrOpenClaim(node);
     if (!semaphore)
         return false;
     if (!take(semaphore)) {
@@ -78,7 +79,10 @@ bool CorvaneControllerLock::tryLock()
 // A semaphore does not know who took it: the holder stays unnamed here.
 QString CorvaneControllerLock::holder(const QString &devPath)
 {
-    HANDLE semaphore = OpenSemaphoreW(ClaimAccess, FALSE, semaphoreName(devPath).c_str());
+    const QString node = nodeOf(devPath);
+    if (node.isEmpty())
+        return QString();
+    HANDLE semaphore = OpenSemaphoreW(ClaimAccess, FALSE, semaphoreName(node).c_str());
     if (!semaphore)
         return GetLastError() == ERROR_FILE_NOT_FOUND ? QString() : QStringLiteral("another program");
     const bool free = take(semaphore);
