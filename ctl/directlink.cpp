@@ -106,6 +106,7 @@ CtlOutcome DirectLink::loadPlugin()
                                       .arg(QCoreApplication::applicationDirPath()));
     }
     connect(m_manager.get(), Manager::SupportedDeviceOpened.signal(), this, SLOT(onOpened(QString, QObject *)));
+    connect(m_manager.get(), Manager::SupportedDeviceClosed.signal(), this, SLOT(onClosed(QString, QObject *)));
     QMetaObject::invokeMethod(m_manager.get(), Manager::AddSupportedDeviceID.name(), Qt::DirectConnection,
                               Q_ARG(quint16, SupportedVendorId), Q_ARG(quint16, SupportedProductId));
     return CtlOutcome::done();
@@ -118,6 +119,19 @@ void DirectLink::onOpened(const QString &devPath, QObject *driver)
     m_rules.attach(driver);
     // The driver polls once a second; each poll may bring new values.
     connect(driver, Driver::DevicePowerChanged.signal(), this, SIGNAL(changed()));
+}
+
+// The plug-in lets a controller go by itself when it stops answering (it
+// was pulled, or fell silent): from then on the status is "not connected",
+// not the last values the driver read.
+void DirectLink::onClosed(const QString &devPath, QObject *driver)
+{
+    Q_UNUSED(devPath)
+    if (driver != m_driver)
+        return;
+    m_driver = nullptr;
+    m_rules.detach();
+    emit changed();
 }
 
 CtlOutcome DirectLink::open(int waitMs)

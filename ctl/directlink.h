@@ -64,6 +64,7 @@ public:
 
 private slots:
     void onOpened(const QString &devPath, QObject *driver);
+    void onClosed(const QString &devPath, QObject *driver);
 
 private:
     CtlOutcome loadPlugin();
