@@ -58,8 +58,11 @@ e2e_start_session() {
   unset SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS
   e2e_start_session_bus
 
-  # Xvfb picks a free display and writes its number to fd 3.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$E2E_WORK/display" 2>/dev/null &
+  # Xvfb picks a free display and writes its number to fd 3. It does not
+  # reset when its last client leaves: a resetting server refuses whoever
+  # connects meanwhile, and with the X servers of several suites starting
+  # side by side that was now and then the program's first connection.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$E2E_WORK/display" 2>/dev/null &
   E2E_PIDS+=($!)
   e2e_wait_for 30 test -s "$E2E_WORK/display" || e2e_fail "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$E2E_WORK/display")"
