@@ -23,6 +23,16 @@ namespace {
 constexpr int StallTimeoutMs = 10000;
 const QString Tctl = QStringLiteral("hwmon:k10temp/Tctl");
 
+int lastDutyOf(int fan)
+{
+    int duty = -1;
+    for (const auto &command : PanelTestKit::fanCommands()) {
+        if (command.fan == fan)
+            duty = command.duty;
+    }
+    return duty;
+}
+
 } // namespace
 
 class CoolingWindowTest : public QObject
@@ -103,7 +113,9 @@ void CoolingWindowTest::lostSensorSendsGroupToTop()
     QCOMPARE(alarms(), QStringList{"source-lost:G1"});
     QVERIFY2(tray.toolTip().contains(QStringLiteral("k10temp Tctl")), qPrintable(tray.toolTip()));
     QVERIFY(coolingTabWarns());
-    QTRY_COMPARE_WITH_TIMEOUT(PanelTestKit::fanCommands().constLast().duty, 100, StallTimeoutMs);
+    // G2 stays on CPU load and its own commands may come last.
+    for (int fan : {0, 1})
+        QTRY_COMPARE_WITH_TIMEOUT(lastDutyOf(fan), 100, StallTimeoutMs);
 
     // Back under another number, as after the driver was loaded again.
     tree.addDevice(5, QStringLiteral("k10temp"));
