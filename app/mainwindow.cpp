@@ -24,6 +24,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFontDatabase>
 #include <QGenericPluginFactory>
 #include <QMenu>
 #include <QMessageBox>
@@ -42,6 +43,21 @@ constexpr quint16 SupportedProductId = 0x1000;
 constexpr int AutoFanSpeedIntervalMs = 5000;
 constexpr int MonitorShowIntervalMs = 1000;
 
+// The form's style sheet asks for the font its texts were drawn in. Where that
+// font is not installed, Qt may fall back on any family at all (under wine the
+// first one listed, a math font three times as tall), and the pages are then
+// squeezed until their controls overlap. Windows's own font of the user
+// interface takes its place, else the sans family wine and most Linux
+// desktops have, else the platform's choice.
+void substituteMissingFormFont()
+{
+    const QString family = QStringLiteral("Microsoft YaHei");
+    if (QFontDatabase().hasFamily(family))
+        return;
+    QFont::insertSubstitutions(family, {QStringLiteral("Segoe UI"), QStringLiteral("DejaVu Sans"),
+                                        QFontDatabase::systemFont(QFontDatabase::GeneralFont).family()});
+}
+
 } // namespace
 
 MainWindow::MainWindow(QSharedPointer<QSharedMemory> sharedMemory, QWidget *parent)
@@ -58,6 +74,7 @@ MainWindow::MainWindow(QSharedPointer<QSharedMemory> sharedMemory, QWidget *pare
 {
     m_coprocessor->setObjectName(QStringLiteral("coprocessor"));
     m_coprocessor->moveToThread(m_coprocessorThread);
+    substituteMissingFormFont();
     nameTimersAndGroups();
     bindPlugin();
     createTrayIcon();
