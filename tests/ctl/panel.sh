@@ -16,7 +16,8 @@
 #     tools at once both get through;
 #  6. show brings the hidden window back;
 #  7. cooling: a fan stopped by the simulator raises a stall alarm in the
-#     status; a group's curve is shown, set, refused and reset; sensors;
+#     status and as AlarmChanged on the bus (ended once the controller is
+#     pulled in 8); a group's curve is shown, set, refused and reset; sensors;
 #  8. bad arguments and no controller: documented errors and exit status,
 #     nothing on the wire;
 #  9. one owner: a panel that finds the controller held by a monitor takes
@@ -155,6 +156,9 @@ wait_for 3 e2e_window_shown || fail "show did not bring the window back"
 
 step "7. cooling"
 status_is '.alarms == [] and .fans[1].duty == 50'
+stdbuf -oL dbus-monitor --session "type='signal',interface='com.corvane.Control1',member='AlarmChanged'" \
+  >"$CTL_WORK/alarms.log" 2>&1 &
+alarm_watcher=$!
 e2e_control "fault sim:1:0 stall 1"
 # Three polls in a row at 0 rpm, a second apart.
 wait_for 8 status_meets '.alarms == ["fan-stalled:fan1"] and .fans[1].rpm == 0' ||
@@ -192,6 +196,13 @@ led upload CTL_WORK/missing.adl|1|LED law
 ROWS
 e2e_control "unplug sim:1:0"
 wait_for 5 status_meets '.connected | not' || fail "the controller was not pulled"
+# The stall alarm began and, with its controller gone, ended: both on the bus.
+alarm_signalled() {
+  tr -d '\n' <"$CTL_WORK/alarms.log" | grep -q "string \"fan-stalled:fan1\" *boolean $1 *string \"Fan 2 of G1"
+}
+wait_for 3 alarm_signalled true && wait_for 3 alarm_signalled false ||
+  fail "AlarmChanged was not signalled as the alarm began and ended: $(<"$CTL_WORK/alarms.log")"
+kill "$alarm_watcher"
 expect_errors <<'ROWS'
 fan G1 1|2|no controller
 led solid 3|2|no controller
