@@ -235,7 +235,7 @@ void MainWindow::applyUserSettings()
     const auto settings = UserSettings::open();
     if (!settings->value(QLatin1String(UserSettings::ShowCpuLoadingKey), false).toBool())
         m_ui->labelCPU->hide();
-    m_rules->setBoost(settings->value(QLatin1String(UserSettings::ChangeBoostKey), true).toBool());
+    m_rules->setBoost(UserSettings::changeBoost(*settings));
 }
 
 // The co-processor lives in the worker thread, so the automatic connection

@@ -31,4 +31,6 @@ public:
 
     /// Opens the store; each call gives an independent object.
     static std::unique_ptr<QSettings> open();
+    /// The "Change Boost" box as the user left it: on until turned off.
+    static bool changeBoost(const QSettings &settings);
 };

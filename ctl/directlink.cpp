@@ -162,10 +162,15 @@ CtlOutcome DirectLink::open(int waitMs)
     }
 }
 
+CtlOutcome DirectLink::nonePlugged()
+{
+    return CtlOutcome::failed(CtlOutcome::NoController, QStringLiteral("no controller is plugged in"));
+}
+
 CtlOutcome DirectLink::whyNotOpened(const QStringList &paths, QString *holder)
 {
     if (paths.isEmpty())
-        return CtlOutcome::failed(CtlOutcome::NoController, QStringLiteral("no controller is plugged in"));
+        return nonePlugged();
     for (const QString &candidate : paths) {
         QMetaObject::invokeMethod(m_manager.get(), Manager::DeviceHolder.name(), Qt::DirectConnection,
                                   Q_RETURN_ARG(QString, *holder), Q_ARG(QString, candidate));
@@ -278,7 +283,7 @@ CtlOutcome DirectLink::setGroupLevel(const QString &group, int level)
                                   QStringLiteral("the fan configuration beside corvane-ctl does not verify"));
     }
     m_rules.configure(*config);
-    m_rules.setBoost(UserSettings::open()->value(QLatin1String(UserSettings::ChangeBoostKey), true).toBool());
+    m_rules.setBoost(UserSettings::changeBoost(*UserSettings::open()));
     const CtlOutcome outcome = outcomeOf(m_rules.setGroupLevel(
         group == QLatin1String("G1") ? ControllerRules::Group::G1 : ControllerRules::Group::G2, level));
     while (m_rules.activeProcessor() && m_rules.activeProcessor()->hasPendingCommands())

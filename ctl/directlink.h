@@ -33,6 +33,9 @@ public:
     explicit DirectLink(QObject *parent = nullptr);
     ~DirectLink() override;
 
+    /// What the tool says when the plug-in finds no controller at all.
+    static CtlOutcome nonePlugged();
+
     /**
      * Loads the plug-in and opens the first supported controller that a
      * protocol accepts, waiting up to @p waitMs for one that another process

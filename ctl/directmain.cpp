@@ -54,7 +54,7 @@ CtlOutcome list(const CtlCommand &command)
     const QByteArray text = command.json ? QJsonDocument(all).toJson(QJsonDocument::Compact) + '\n' : table.toUtf8();
     std::fputs(text.constData(), stdout);
     return controllers.isEmpty()
-        ? CtlOutcome::failed(CtlOutcome::NoController, QStringLiteral("no controller is plugged in"))
+        ? DirectLink::nonePlugged()
         : CtlOutcome::done();
 }
 
