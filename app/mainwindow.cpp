@@ -224,10 +224,10 @@ void MainWindow::setUpTrayMenu()
     m_trayMenu->addSeparator();
     m_trayMenu->addAction(m_ui->actionExit);
     m_trayIcon->setContextMenu(m_trayMenu);
-    connect(m_ui->actionExit, SIGNAL(triggered()), qApp, SLOT(quit()));
+    connect(m_ui->actionExit, &QAction::triggered, qApp, &QCoreApplication::quit);
     // Exit, or a signal that ends the session, may come while the window is on screen.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::saveChangeBoost);
-    connect(m_ui->actionAutoStartUp, SIGNAL(triggered(bool)), this, SLOT(enableAutoStart(bool)));
+    connect(m_ui->actionAutoStartUp, &QAction::triggered, this, &MainWindow::enableAutoStart);
 }
 
 void MainWindow::applyUserSettings()
@@ -243,8 +243,8 @@ void MainWindow::applyUserSettings()
 void MainWindow::startConfigurationLoad()
 {
     m_coprocessorThread->start(QThread::InheritPriority);
-    connect(m_coprocessor, SIGNAL(initGlobalConfig(QVariant, bool)), this,
-            SLOT(on_coprocessor_initGlobalConfig(QVariant, bool)));
+    connect(m_coprocessor, &MainWindowCoProcessor::initGlobalConfig, this,
+            &MainWindow::on_coprocessor_initGlobalConfig);
     QMetaObject::invokeMethod(m_coprocessor, "loadDeviceGlobalConfig", Qt::QueuedConnection);
 }
 
