@@ -18,9 +18,9 @@ void CorvaneDeviceNotificationWidget::handleDeviceEvent(const QString &subsystem
     if (subsystem != QLatin1String("hidraw") || devnode.isEmpty())
         return;
     if (action == QLatin1String("add"))
-        Q_EMIT deviceConnected(devnode);
+        emit deviceConnected(devnode);
     else if (action == QLatin1String("remove"))
-        Q_EMIT deviceDisconnected(devnode);
+        emit deviceDisconnected(devnode);
 }
 
 void CorvaneDeviceNotificationWidget::registerDeviceNotification()

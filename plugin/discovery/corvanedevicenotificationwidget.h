@@ -21,11 +21,11 @@ public:
     /// Turns one raw hot-plug event into at most one of the two signals.
     void handleDeviceEvent(const QString &subsystem, const QString &action, const QString &devnode);
 
-Q_SIGNALS:
+signals:
     void deviceConnected(QString name);
     void deviceDisconnected(QString name);
 
-public Q_SLOTS:
+public slots:
     void registerDeviceNotification();
     void unregisterDeviceNotification();
 

@@ -158,7 +158,7 @@ bool CorvaneHIDDevice::announceOpened(int index, const QString &devPath)
     forgetReprobe();
     m_candidates.clear();
     m_currentIndex = index;
-    Q_EMIT supportedDeviceOpened(devPath, m_drivers[index]);
+    emit supportedDeviceOpened(devPath, m_drivers[index]);
     return true;
 }
 
@@ -189,7 +189,7 @@ void CorvaneHIDDevice::disconnectDeviceByPath(QString devPath)
     if (!driver->close(devPath))
         return;
     m_currentIndex = -1;
-    Q_EMIT supportedDeviceClosed(devPath, driver);
+    emit supportedDeviceClosed(devPath, driver);
 }
 
 QStringList CorvaneHIDDevice::supportedDevicePaths() const

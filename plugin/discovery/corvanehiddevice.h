@@ -46,11 +46,11 @@ public:
     /// The waits before each probe of a controller let go for not answering, in order.
     void setReprobeDelays(const QVector<int> &delaysMs);
 
-Q_SIGNALS:
+signals:
     void supportedDeviceOpened(QString devPath, QObject *device);
     void supportedDeviceClosed(QString devPath, QObject *device);
 
-public Q_SLOTS:
+public slots:
     void addSupportedDeviceID(ushort vid, ushort pid);
     void setMonitorWidget(QObject *monitor);
     void tryConnectSupportedDevice();

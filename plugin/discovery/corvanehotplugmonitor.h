@@ -49,7 +49,7 @@ public:
         return false;
     }
 
-Q_SIGNALS:
+signals:
     /**
      * @p subsystem is the device class: "hidraw" for a HID interface the HID
      * layer can open by @p devnode (udev's name; the Windows backend reports

@@ -25,7 +25,7 @@ public:
             if (self)
                 QMetaObject::invokeMethod(self.data(), [self, arrived, path] {
                     if (self)
-                        Q_EMIT self->deviceEvent(QStringLiteral("hidraw"),
+                        emit self->deviceEvent(QStringLiteral("hidraw"),
                                                  arrived ? QStringLiteral("add") : QStringLiteral("remove"), path);
                 });
         });

@@ -37,7 +37,7 @@ private:
         const QString action = text(udev_device_get_action(device));
         const QString devnode = text(udev_device_get_devnode(device));
         udev_device_unref(device);
-        Q_EMIT deviceEvent(subsystem, action, devnode);
+        emit deviceEvent(subsystem, action, devnode);
     }
 
     udev *m_context;

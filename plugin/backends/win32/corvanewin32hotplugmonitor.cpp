@@ -91,7 +91,7 @@ void CorvaneWin32HotplugMonitor::report(const QString &action, const DEV_BROADCA
 {
     const QString path = interfaceName(header);
     if (!path.isEmpty())
-        Q_EMIT deviceEvent(QStringLiteral("hidraw"), action, path);
+        emit deviceEvent(QStringLiteral("hidraw"), action, path);
 }
 
 } // namespace
