@@ -292,8 +292,11 @@ void TestProtocolConformance::commandRoundTrip()
 
     QObject driver;
     QVERIFY(protocol->updatePhyDeviceReadOnlyPropertyToDriverObject(&driver));
-    for (auto it = readBack.cbegin(); it != readBack.cend(); ++it)
-        QCOMPARE(driver.property(qPrintable(it.key())).toInt(), it.value().toInt());
+    for (auto it = readBack.cbegin(); it != readBack.cend(); ++it) {
+        const QVariant value = driver.property(qPrintable(it.key()));
+        QVERIFY2(value.isValid(), qPrintable(it.key()));
+        QCOMPARE(value.toInt(), it.value().toInt());
+    }
 }
 
 void TestProtocolConformance::sendFailureMidUploadLeavesLedOff()
