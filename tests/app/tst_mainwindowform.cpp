@@ -1,4 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The form as the code and the other suites meet it: the object names and
+// classes they look up, the widgets' kinds and starting states, the texts the
+// suites search for, and how the colour squares and level sliders look. Not
+// its sizes and places: the form holds those, and PanelTestKit::layoutFaults
+// (tst_coolingwindow::controlsDoNotOverlap) finds a layout that breaks.
 #include "ui_mainwindow.h"
 
 #include <QMenuBar>
@@ -47,7 +52,7 @@ class TestMainWindowForm : public QObject
 
 private slots:
     void initTestCase();
-    void windowIsFixed();
+    void mainWindow();
     void widgets_data();
     void widgets();
     void stackingOrder();
@@ -92,12 +97,13 @@ QColor TestMainWindowForm::pixel(QWidget *widget, QPoint at)
     return widget->grab().toImage().pixelColor(at);
 }
 
-void TestMainWindowForm::windowIsFixed()
+// The title is how tst_tray, tst_configerror and the end-to-end session find the window.
+void TestMainWindowForm::mainWindow()
 {
     QCOMPARE(m_window.objectName(), QStringLiteral("MainWindow"));
-    QCOMPARE(m_window.size(), QSize(800, 512));
-    QCOMPARE(m_window.minimumSize(), QSize(800, 512));
-    QCOMPARE(m_window.maximumSize(), QSize(800, 512));
+    QCOMPARE(m_window.windowTitle(), QStringLiteral("Corvantis"));
+    // A fixed size: the user cannot resize the window.
+    QCOMPARE(m_window.minimumSize(), m_window.maximumSize());
     QCOMPARE(m_window.sizePolicy().horizontalPolicy(), QSizePolicy::Fixed);
     QCOMPARE(m_window.sizePolicy().verticalPolicy(), QSizePolicy::Fixed);
     QCOMPARE(m_window.locale(), QLocale(QLocale::English, QLocale::UnitedStates));
@@ -111,19 +117,17 @@ void TestMainWindowForm::widgets_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("className");
     QTest::addColumn<QString>("parentName");
-    QTest::addColumn<QRect>("geometry"); // null: placed by a layout
 
-    auto row = [](const char *name, const char *cls, const char *parent, QRect geometry = {}) {
-        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(cls)
-                            << QString::fromLatin1(parent) << geometry;
+    auto row = [](const char *name, const char *cls, const char *parent) {
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(cls) << QString::fromLatin1(parent);
     };
-    row("labelCPU", "QLabel", "centralWidget", {561, 9, 221, 16});
-    row("labelVersion", "QLabel", "centralWidget", {560, 485, 231, 21});
-    row("frameStatus", "QFrame", "centralWidget", {23, 333, 247, 157});
-    row("tabWidget", "QTabWidget", "centralWidget", {247, 30, 520, 445});
-    row("frameMode", "QFrame", "centralWidget", {-3, 129, 211, 193});
-    row("pushButtonMainLogo", "QPushButton", "centralWidget", {24, 36, 180, 84});
-    row("labelDebug", "QLabel", "centralWidget", {6, 6, 217, 16});
+    row("labelCPU", "QLabel", "centralWidget");
+    row("labelVersion", "QLabel", "centralWidget");
+    row("frameStatus", "QFrame", "centralWidget");
+    row("tabWidget", "QTabWidget", "centralWidget");
+    row("frameMode", "QFrame", "centralWidget");
+    row("pushButtonMainLogo", "QPushButton", "centralWidget");
+    row("labelDebug", "QLabel", "centralWidget");
 
     row("labelCorvaneModel", "QLabel", "frameStatus");
     row("labelCvDeviceAdapter", "QLabel", "frameStatus");
@@ -154,16 +158,15 @@ void TestMainWindowForm::widgets()
     QFETCH(QString, name);
     QFETCH(QString, className);
     QFETCH(QString, parentName);
-    QFETCH(QRect, geometry);
 
     QWidget *widget = child(name);
     QVERIFY(widget);
     QCOMPARE(QString::fromLatin1(widget->metaObject()->className()), className);
     QCOMPARE(widget->parentWidget()->objectName(), parentName);
-    if (!geometry.isNull())
-        QCOMPARE(widget->geometry(), geometry);
 }
 
+// The status frame's right edge lies under the tab widget: the tab widget
+// must come later, on top.
 void TestMainWindowForm::stackingOrder()
 {
     QStringList order;
@@ -175,26 +178,16 @@ void TestMainWindowForm::stackingOrder()
                                  "pushButtonMainLogo", "labelDebug"}));
 }
 
+// The texts the other suites look for in the form's widgets. Every other
+// text of the form must have its translation: tst_zhcntranslation::formIsTranslated.
 void TestMainWindowForm::texts_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
 
     const QList<QPair<const char *, const char *>> rows = {
-        {"labelCPU", ""}, {"labelDebug", ""}, {"labelVersion", "version"},
-        {"label_28", "Model:"}, {"label_29", "Adapter:"}, {"label_30", "Device:"}, {"label_31", "Serial:"},
-        {"labelCorvaneModel", ""}, {"labelCvDeviceAdapter", ""},
         {"labelCvDeviceStatus", "Unconnected"}, {"lineEditCvDeviceSN", "N/A"},
-        {"label", "G1"}, {"label_2", "G2"}, {"label_3", "G2"}, {"label_4", "G1"},
-        {"checkBoxHibernateFan", "Auto Hibernate"}, {"checkBoxAutoStartFan", "Auto Start"},
-        {"checkBoxChangeBoost", "Change Boost"}, {"checkBoxHibernateLED", "Auto Hibernate"},
-        {"checkBoxAutoStartLED", "Auto Start"},
-        {"label_21", "Fan G1"}, {"label_23", "Fan G2"},
-        {"labelFanDutyG1", "DUTY CYCLE"}, {"labelFanDutyG2", "DUTY CYCLE"},
-        {"label_27", "LED Power"}, {"label_25", "Solid"}, {"label_24", "Breathe"}, {"label_26", "Cycle"},
-        {"pushButtonAutoFan", "AUTO"}, {"pushButtonManFan", "MAN"}, {"pushButtonDustFan", "DUST"},
-        {"pushButtonSave", "SAVE"}, {"pushButtonMainLogo", ""}, {"pushButtonLedC0", ""},
-        {"pushButtonLedF13", ""}, {"pushButtonLedCyc", ""}, {"label_10", ""},
+        {"label", "G1"}, {"labelFanDutyG1", "DUTY CYCLE"}, {"labelFanDutyG2", "DUTY CYCLE"},
     };
     for (const auto &row : rows)
         QTest::newRow(row.first) << QString::fromLatin1(row.first) << QString::fromLatin1(row.second);
@@ -212,7 +205,6 @@ void TestMainWindowForm::texts()
 
 void TestMainWindowForm::tabs()
 {
-    QCOMPARE(m_window.windowTitle(), QStringLiteral("Corvantis"));
     QCOMPARE(m_ui.tabWidget->count(), 2);
     QCOMPARE(m_ui.tabWidget->currentIndex(), 0);
     QCOMPARE(m_ui.tabWidget->widget(0)->objectName(), QStringLiteral("tab"));
@@ -224,12 +216,8 @@ void TestMainWindowForm::tabs()
 void TestMainWindowForm::actions()
 {
     QCOMPARE(m_ui.actionExit->parent(), &m_window);
-    QCOMPARE(m_ui.actionExit->text(), QStringLiteral("Exit"));
-    QCOMPARE(m_ui.actionExit->toolTip(), QStringLiteral("Exit Corvane"));
     QVERIFY(!m_ui.actionExit->isCheckable());
     QCOMPARE(m_ui.actionAutoStartUp->parent(), &m_window);
-    QCOMPARE(m_ui.actionAutoStartUp->text(), QStringLiteral("Auto Start Up"));
-    QCOMPARE(m_ui.actionAutoStartUp->toolTip(), QStringLiteral("Auto Start Up Corvane"));
     QVERIFY(m_ui.actionAutoStartUp->isCheckable());
     QVERIFY(!m_window.findChild<QMenuBar *>());
 }
@@ -238,18 +226,16 @@ void TestMainWindowForm::sliderRanges_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("maximum");
-    QTest::addColumn<QSize>("fixedSize"); // null: sized by the layout
 
-    QTest::newRow("fan G1") << "horizontalSliderFanG1" << 9 << QSize();
-    QTest::newRow("fan G2") << "horizontalSliderFanG2" << 9 << QSize();
-    QTest::newRow("LED power") << "horizontalSliderLEDPower" << 1 << QSize(48, 27);
+    QTest::newRow("fan G1") << "horizontalSliderFanG1" << 9;
+    QTest::newRow("fan G2") << "horizontalSliderFanG2" << 9;
+    QTest::newRow("LED power") << "horizontalSliderLEDPower" << 1;
 }
 
 void TestMainWindowForm::sliderRanges()
 {
     QFETCH(QString, name);
     QFETCH(int, maximum);
-    QFETCH(QSize, fixedSize);
 
     auto *slider = child<QSlider>(name);
     QVERIFY(slider);
@@ -258,10 +244,6 @@ void TestMainWindowForm::sliderRanges()
     QCOMPARE(slider->maximum(), maximum);
     QCOMPARE(slider->pageStep(), 1);
     QCOMPARE(slider->value(), 0);
-    if (fixedSize.isValid()) {
-        QCOMPARE(slider->minimumSize(), fixedSize);
-        QCOMPARE(slider->maximumSize(), fixedSize);
-    }
 }
 
 void TestMainWindowForm::buttons_data()
@@ -269,15 +251,13 @@ void TestMainWindowForm::buttons_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("checkable");
     QTest::addColumn<bool>("checked");
-    QTest::addColumn<QSize>("minimum");
-    QTest::addColumn<QSize>("maximum");
 
-    QTest::newRow("AUTO") << "pushButtonAutoFan" << true << false << QSize(56, 56) << QSize(52, 52);
-    QTest::newRow("MAN") << "pushButtonManFan" << true << true << QSize(56, 56) << QSize(52, 52);
-    QTest::newRow("DUST") << "pushButtonDustFan" << false << false << QSize(56, 56) << QSize(56, 56);
-    QTest::newRow("SAVE") << "pushButtonSave" << false << false << QSize(56, 56) << QSize(56, 56);
-    QTest::newRow("logo") << "pushButtonMainLogo" << false << false << QSize(180, 84) << QSize(180, 84);
-    QTest::newRow("cycle") << "pushButtonLedCyc" << false << false << QSize(0, 16) << QSize(224, 16);
+    QTest::newRow("AUTO") << "pushButtonAutoFan" << true << false;
+    QTest::newRow("MAN") << "pushButtonManFan" << true << true;
+    QTest::newRow("DUST") << "pushButtonDustFan" << false << false;
+    QTest::newRow("SAVE") << "pushButtonSave" << false << false;
+    QTest::newRow("logo") << "pushButtonMainLogo" << false << false;
+    QTest::newRow("cycle") << "pushButtonLedCyc" << false << false;
 }
 
 void TestMainWindowForm::buttons()
@@ -285,8 +265,6 @@ void TestMainWindowForm::buttons()
     QFETCH(QString, name);
     QFETCH(bool, checkable);
     QFETCH(bool, checked);
-    QFETCH(QSize, minimum);
-    QFETCH(QSize, maximum);
 
     auto *button = child<QPushButton>(name);
     QVERIFY(button);
@@ -294,28 +272,19 @@ void TestMainWindowForm::buttons()
     QCOMPARE(button->isCheckable(), checkable);
     QCOMPARE(button->autoExclusive(), checkable);
     QCOMPARE(button->isChecked(), checked);
-    QCOMPARE(button->minimumSize(), minimum);
-    QCOMPARE(button->maximumSize(), maximum);
 }
 
 void TestMainWindowForm::statusPanel()
 {
-    QCOMPARE(m_ui.formLayout->horizontalSpacing(), 6);
-    QCOMPARE(m_ui.formLayout->verticalSpacing(), 16);
-    QCOMPARE(m_ui.formLayout->contentsMargins(), QMargins(8, 8, 8, 8));
     QCOMPARE(m_ui.formLayout->rowCount(), 4);
-    QCOMPARE(m_ui.gridLayout_4->verticalSpacing(), 24);
-
     QVERIFY(m_ui.lineEditCvDeviceSN->isReadOnly());
     QVERIFY(!m_ui.lineEditCvDeviceSN->hasFrame());
     QCOMPARE(m_ui.lineEditCvDeviceSN->focusPolicy(), Qt::NoFocus);
     QCOMPARE(m_ui.pushButtonMainLogo->focusPolicy(), Qt::NoFocus);
-    QCOMPARE(m_ui.pushButtonMainLogo->iconSize(), QSize(175, 78));
     QVERIFY(!m_ui.pushButtonMainLogo->icon().isNull());
     for (QCheckBox *box : m_window.findChildren<QCheckBox *>())
         QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
     for (RotationLabel *blade : m_window.findChildren<RotationLabel *>()) {
-        QCOMPARE(blade->size(), QSize(60, 60));
         QVERIFY(blade->hasScaledContents());
         QVERIFY(!blade->pixmap(Qt::ReturnByValue).isNull());
     }
@@ -342,13 +311,12 @@ void TestMainWindowForm::colourButtons()
     auto *button = child<QPushButton>(name);
     QVERIFY(button);
     QVERIFY(button->isFlat());
-    // Side by side without gaps, the fourteen squares fill the 224-pixel row.
-    QCOMPARE(button->geometry(), QRect(16 * index, 0, 16, 16));
 
     const QColor colour = palette().at(index);
-    const QColor centre = pixel(button, {8, 8});
+    const QPoint middle = button->rect().center();
+    const QColor centre = pixel(button, middle);
     QVERIFY2(near(centre, colour, 3), qPrintable(describe(centre)));
-    const QColor edge = pixel(button, {0, 8});
+    const QColor edge = pixel(button, {0, middle.y()});
     if (breathing)
         QVERIFY2(near(edge, Qt::black, 40), qPrintable(describe(edge)));
     else
@@ -357,12 +325,10 @@ void TestMainWindowForm::colourButtons()
 
 void TestMainWindowForm::cycleButtonRunsThroughPalette()
 {
-    QPushButton *button = m_ui.pushButtonLedCyc;
-    QCOMPARE(button->height(), 16);
-    const QImage image = button->grab().toImage();
+    const QImage image = m_ui.pushButtonLedCyc->grab().toImage();
     for (int n = 0; n < palette().size(); ++n) {
         const int x = qRound(n * (image.width() - 1) / 13.0);
-        const QColor found = image.pixelColor(x, 8);
+        const QColor found = image.pixelColor(x, image.height() / 2);
         QVERIFY2(near(found, palette().at(n), 12),
                  qPrintable(QStringLiteral("colour %1 at x=%2: %3").arg(n).arg(x).arg(describe(found))));
     }

@@ -26,10 +26,8 @@ private slots:
     void channelBlocks();
 
     void v1100Identity();
-    void v1100FanSend_data();
-    void v1100FanSend();
-    void v1100LedSend_data();
-    void v1100LedSend();
+    void v1100Commands_data();
+    void v1100Commands();
     void v1100ReportsReadBack();
     void v1100SaveSequence();
 
@@ -209,7 +207,7 @@ void TestSimProtocol::v1100Identity()
     QCOMPARE(result, ReportSize);
 }
 
-void TestSimProtocol::v1100FanSend_data()
+void TestSimProtocol::v1100Commands_data()
 {
     QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<QString>("expected");
@@ -225,35 +223,24 @@ void TestSimProtocol::v1100FanSend_data()
     QTest::newRow("each selected fan takes its own field") << QByteArray("03 05 00 0002 ffff 0001 ffff")
                                                            << "duty=100,0,50,0 pwm=512,0,256,0 fan=-- led=--- law=0/0";
     QTest::newRow("auto-run byte without save is ignored") << QByteArray("03 00 01") << Untouched;
+    QTest::newRow("LED power on") << QByteArray("0a 01 01") << "duty=0,0,0,0 pwm=0,0,0,0 fan=-- led=P-- law=0/0";
+    QTest::newRow("LED law header") << QByteArray("0a 02 00 00 2301 0001")
+                                    << "duty=0,0,0,0 pwm=0,0,0,0 fan=-- led=--- law=291/256";
+    QTest::newRow("LED unknown sub-command") << QByteArray("0a 07 01 01 2301 0001") << Untouched;
 }
 
-void TestSimProtocol::v1100FanSend()
+void TestSimProtocol::v1100Commands()
 {
     QFETCH(QByteArray, sent);
     QFETCH(QString, expected);
     const Handle device = openFirst(QStringLiteral("v1100"));
+
     QCOMPARE(send(device.get(), report(sent)), ReportSize);
-    QCOMPARE(describe(state(1).live), expected);
-}
 
-void TestSimProtocol::v1100LedSend_data()
-{
-    QTest::addColumn<QByteArray>("sent");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("power on") << QByteArray("0a 01 01") << "duty=0,0,0,0 pwm=0,0,0,0 fan=-- led=P-- law=0/0";
-    QTest::newRow("law header") << QByteArray("0a 02 00 00 2301 0001")
-                                << "duty=0,0,0,0 pwm=0,0,0,0 fan=-- led=--- law=291/256";
-    QTest::newRow("unknown sub-command") << QByteArray("0a 07 01 01 2301 0001") << Untouched;
-}
-
-void TestSimProtocol::v1100LedSend()
-{
-    QFETCH(QByteArray, sent);
-    QFETCH(QString, expected);
-    const Handle device = openFirst(QStringLiteral("v1100"));
-    QCOMPARE(send(device.get(), report(sent)), ReportSize);
-    QCOMPARE(describe(state(1).live), expected);
+    const ControllerState after = state(1);
+    QCOMPARE(describe(after.live), expected);
+    QCOMPARE(describe(after.stored), Untouched);
+    QCOMPARE(after.saveCount, 0);
 }
 
 void TestSimProtocol::v1100ReportsReadBack()

@@ -5,7 +5,7 @@
 // package is installed; the output is committed, nothing runs at build time:
 //
 //   tmp=$(mktemp -d) && (cd "$tmp" && npm install @msgpack/msgpack &&
-//     node <repo>/tests/app/data/make-msgpack-fixtures.mjs <repo>/tests/app/data/msgpack)
+//     node <repo>/tests/core/data/make-msgpack-fixtures.mjs <repo>/tests/core/data/msgpack)
 import { createRequire } from 'node:module';
 import { writeFileSync } from 'node:fs';
 import { join } from 'node:path';

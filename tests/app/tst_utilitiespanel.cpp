@@ -29,7 +29,7 @@ private:
 
 void TestUtilitiesPanel::initTestCase()
 {
-    const QString desktop = QFINDTESTDATA("utilities/desktop");
+    const QString desktop = QFINDTESTDATA("data/utilities/desktop");
     QVERIFY(!desktop.isEmpty());
     m_programDir = QDir(desktop + "/../..").absolutePath();
     UtilitiesPanel(m_programDir).build(&m_frame, &m_group);
