@@ -7,7 +7,7 @@
 #   xsession_start_tray [ready...]     trayer, then the command that tells it took the tray
 #   xsession_windows <title>           the mapped windows whose title matches
 #   xsession_wait_window <title> <s>   waits for one; sets XSESSION_WINDOW
-#   xsession_stop                      ends what was started here
+#   xsession_stop                      ends what was started here, DISPLAY with it
 #   xsession_wait_for <s> <command...> retries the command until it succeeds
 
 XSESSION_PIDS=()
@@ -68,10 +68,13 @@ xsession_wait_window() {
   xsession_wait_for "$2" xsession_window_found "$1"
 }
 
+# A DISPLAY left naming a server that is gone would lead programs started
+# later, wine among them, to fail on it instead of running without one.
 xsession_stop() {
   if [ ${#XSESSION_PIDS[@]} -gt 0 ]; then
     kill "${XSESSION_PIDS[@]}" 2>/dev/null || true
     wait "${XSESSION_PIDS[@]}" 2>/dev/null || true
+    unset DISPLAY
   fi
   XSESSION_PIDS=()
 }
