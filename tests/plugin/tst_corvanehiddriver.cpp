@@ -3,7 +3,6 @@
 #include "corvanehiddriver.h"
 #include "corvanehiddriverifbase.h"
 #include "msgpackbuilder.h"
-#include "shorttiming.h"
 
 #include <QElapsedTimer>
 #include <QMutex>
@@ -16,13 +15,14 @@
 #include <optional>
 
 using namespace MsgPackBuilder;
+using namespace std::chrono_literals;
 namespace Names = CorvaneDriverNames::Driver;
 
 namespace {
 
 // The suite's drivers poll this often, so that it waits for no second-long
 // polls; openReadsAndPolls checks the product's own interval.
-constexpr std::chrono::milliseconds TestPollInterval = shortTiming().pollInterval;
+constexpr std::chrono::milliseconds TestPollInterval = 100ms;
 // Long enough for three polls, for checks that none comes.
 constexpr int NoPollWaitMs = int(3 * TestPollInterval.count());
 
@@ -179,7 +179,7 @@ private:
 
 void TestCorvaneHIDDriver::init()
 {
-    driver = new CorvaneHIDDriver(shortTiming());
+    driver = new CorvaneHIDDriver(TestPollInterval);
     protocol = new RecordingProtocol(driver);
     driver->setProtocol(protocol);
 }
