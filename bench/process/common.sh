@@ -53,6 +53,21 @@ describe_machine() {
     "load average $(cut -d' ' -f1-3 /proc/loadavg), $(uname -r)"
 }
 
+# time_status <label> <tool> <expected source>: runs `<tool> status --json`
+# $runs times, each a whole process, and prints the median and lowest in ms.
+time_status() {
+  local times=() start end i
+  for ((i = 0; i < runs; ++i)); do
+    start=$EPOCHREALTIME
+    "$2" status --json >"$E2E_WORK/status.json" || e2e_fail "$2 status failed"
+    end=$EPOCHREALTIME
+    grep -q "\"source\":\"$3\"" "$E2E_WORK/status.json" || e2e_fail "status did not go through $3"
+    times+=("$(ms_between "$start" "$end")")
+  done
+  echo "$1 ($runs runs): median $(median "${times[@]}") ms," \
+    "lowest $(printf '%s\n' "${times[@]}" | sort -g | head -n1) ms"
+}
+
 # Starts the program with a v2000 controller present and waits until it polls it.
 launch_connected() {
   export CORVANE_SIM_DEVICES=${1:-v2000}

@@ -21,20 +21,6 @@ seconds=${3:-60}
 CTL="$E2E_BUILD/sim/corvane-ctl"
 [ -x "$CTL" ] || e2e_fail "no $CTL: build the target corvane-demo"
 
-# time_status <label> <expected source>: runs status $runs times, prints the median and lowest in ms.
-time_status() {
-  local times=() start end
-  for ((i = 0; i < runs; ++i)); do
-    start=$EPOCHREALTIME
-    "$CTL" status --json >"$E2E_WORK/status.json" || e2e_fail "status failed"
-    end=$EPOCHREALTIME
-    grep -q "\"source\":\"$2\"" "$E2E_WORK/status.json" || e2e_fail "status did not go through $2"
-    times+=("$(ms_between "$start" "$end")")
-  done
-  echo "$1 ($runs runs): median $(median "${times[@]}") ms," \
-    "lowest $(printf '%s\n' "${times[@]}" | sort -g | head -n1) ms"
-}
-
 # monitor_cpu <label>: a monitor for $seconds s, its CPU in % of one core.
 monitor_cpu() {
   local pid before after lines
@@ -56,9 +42,9 @@ e2e_start_session
 describe_machine
 export CORVANE_SIM_DEVICES=v2000
 
-time_status "status, direct, simulated v2000 (target <= 60 ms)" direct
+time_status "status, direct, simulated v2000 (target <= 60 ms)" "$CTL" direct
 monitor_cpu "monitor --json, direct"
 
 launch_connected v2000
-time_status "status through the panel (target <= 15 ms)" panel
+time_status "status through the panel (target <= 15 ms)" "$CTL" panel
 monitor_cpu "monitor --json through the panel"

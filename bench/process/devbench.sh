@@ -25,21 +25,6 @@ source "$(dirname "$0")/common.sh"
 runs=${2:-50}
 BENCH="$E2E_BUILD/sim/devbench/corvane-devbench"
 
-# time_status <label> <tool> <expected source>: runs status $runs times,
-# prints the median and lowest in ms.
-time_status() {
-  local times=() start end i
-  for ((i = 0; i < runs; ++i)); do
-    start=$EPOCHREALTIME
-    "$2" status --json >"$E2E_WORK/status.json" || e2e_fail "$2 status failed"
-    end=$EPOCHREALTIME
-    grep -q "\"source\":\"$3\"" "$E2E_WORK/status.json" || e2e_fail "status did not go through $3"
-    times+=("$(ms_between "$start" "$end")")
-  done
-  echo "$1 ($runs runs): median $(median "${times[@]}") ms," \
-    "lowest $(printf '%s\n' "${times[@]}" | sort -g | head -n1) ms"
-}
-
 panel_connected() {
   "$E2E_BUILD/corvane-ctl" status --json 2>/dev/null | grep -q '"connected":true,.*"source":"panel"'
 }

@@ -24,9 +24,9 @@ const QVector<int> DefaultReprobeDelaysMs = {15 * 1000, 60 * 1000, 5 * 60 * 1000
 constexpr int BusyRetryMs = 1000;
 
 template <typename Protocol>
-CorvaneHIDDriver *makeDriver(QObject *manager)
+CorvaneHIDDriver *makeDriver(QObject *manager, const CorvaneHIDDriver::Timing &timing)
 {
-    auto *driver = new CorvaneHIDDriver(manager);
+    auto *driver = new CorvaneHIDDriver(timing, manager);
     driver->setProtocol(new Protocol(driver));
     return driver;
 }
@@ -47,11 +47,16 @@ bool samePath(const QString &a, const QString &b)
 } // namespace
 
 CorvaneHIDDevice::CorvaneHIDDevice(QObject *parent)
+    : CorvaneHIDDevice(CorvaneHIDDriver::Timing(), parent)
+{
+}
+
+CorvaneHIDDevice::CorvaneHIDDevice(const CorvaneHIDDriver::Timing &timing, QObject *parent)
     : QObject(parent)
     , m_reprobeDelaysMs(DefaultReprobeDelaysMs)
     , m_reprobeTimer(new QTimer(this))
 {
-    m_drivers << makeDriver<CorvaneHIDProtocolv1100>(this) << makeDriver<CorvaneHIDProtocolv2000>(this);
+    m_drivers << makeDriver<CorvaneHIDProtocolv1100>(this, timing) << makeDriver<CorvaneHIDProtocolv2000>(this, timing);
     for (CorvaneHIDDriver *driver : qAsConst(m_drivers))
         driver->setUnansweredHandler([this, driver] { letGoOfUnanswered(driver); });
     m_reprobeTimer->setSingleShot(true);

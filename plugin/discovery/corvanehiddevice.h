@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "corvanehiddriver.h"
 #include "corvaneopenresult.h"
 
 #include <QList>
@@ -10,7 +11,6 @@
 #include <QStringList>
 #include <QVector>
 
-class CorvaneHIDDriver;
 class QTimer;
 
 /**
@@ -37,6 +37,8 @@ class CorvaneHIDDevice : public QObject
     Q_OBJECT
 public:
     explicit CorvaneHIDDevice(QObject *parent = nullptr);
+    /// Drivers that keep @p timing instead of the shipped times.
+    explicit CorvaneHIDDevice(const CorvaneHIDDriver::Timing &timing, QObject *parent = nullptr);
     ~CorvaneHIDDevice() override;
 
     int currentIndex() const { return m_currentIndex; }

@@ -22,17 +22,23 @@ constexpr int FanCount = CorvaneDriverNames::FanCount;
 } // namespace
 
 CorvaneHIDDriver::CorvaneHIDDriver(QObject *parent)
-    : CorvaneHIDDriver(PollInterval, parent)
+    : CorvaneHIDDriver(Timing(), parent)
 {
 }
 
 CorvaneHIDDriver::CorvaneHIDDriver(std::chrono::milliseconds pollInterval, QObject *parent)
+    : CorvaneHIDDriver(Timing{pollInterval}, parent)
+{
+}
+
+CorvaneHIDDriver::CorvaneHIDDriver(const Timing &timing, QObject *parent)
     : QObject(parent)
+    , m_timing(timing)
     , m_pollTimer(new QTimer(this))
     // No parent: a thread stuck in an exchange must outlive the driver (abandonStuckThread()).
     , m_thread(new QThread)
 {
-    m_pollTimer->setInterval(pollInterval);
+    m_pollTimer->setInterval(timing.pollInterval);
     connect(m_pollTimer, &QTimer::timeout, this, &CorvaneHIDDriver::updateTimeout);
 }
 
@@ -65,7 +71,8 @@ void CorvaneHIDDriver::abandonStuckThread()
 void CorvaneHIDDriver::setProtocol(CorvaneHIDDriverIfBase *protocol)
 {
     m_protocol = protocol;
-    m_worker = new CorvaneHIDDriverWorker(protocol);
+    protocol->setFailureSpan(CorvaneFailureSpan(m_timing.quietGap, m_timing.unansweredSpan));
+    m_worker = new CorvaneHIDDriverWorker(protocol, m_timing.saveInterval);
     m_worker->moveToThread(m_thread);
     connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     connect(m_worker, &CorvaneHIDDriverWorker::opened, this, &CorvaneHIDDriver::onOpened);
@@ -116,7 +123,7 @@ void CorvaneHIDDriver::onUnanswered()
 {
     qCWarning(lcCorvanePlugin, "%s stopped answering: its exchanges failed for %lld s; letting it go",
               qPrintable(m_devPath),
-              static_cast<long long>(std::chrono::duration_cast<std::chrono::seconds>(CorvaneFailureSpan::UnansweredSpan).count()));
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::seconds>(m_timing.unansweredSpan).count()));
     m_pollTimer->stop();
     if (m_unansweredHandler)
         m_unansweredHandler();

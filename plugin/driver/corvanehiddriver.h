@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "corvanefailurespan.h"
+#include "corvanehiddriverworker.h"
 #include "corvaneopenresult.h"
 
 #include <QObject>
@@ -12,7 +14,6 @@
 #include <functional>
 
 class CorvaneHIDDriverIfBase;
-class CorvaneHIDDriverWorker;
 class QThread;
 class QTimer;
 
@@ -52,8 +53,18 @@ public:
     /// How often an open driver polls the controller.
     static constexpr std::chrono::milliseconds PollInterval{1000};
 
+    /// The driver's clock: the shipped times, or shorter ones so that suites need not wait them out.
+    struct Timing
+    {
+        std::chrono::milliseconds pollInterval = PollInterval;
+        std::chrono::milliseconds saveInterval = CorvaneHIDDriverWorker::SaveInterval;
+        std::chrono::milliseconds quietGap = CorvaneFailureSpan::QuietGap;
+        std::chrono::milliseconds unansweredSpan = CorvaneFailureSpan::UnansweredSpan;
+    };
+
     explicit CorvaneHIDDriver(QObject *parent = nullptr);
-    /// Polls every @p pollInterval instead of PollInterval, so that tests need not wait a second a poll.
+    explicit CorvaneHIDDriver(const Timing &timing, QObject *parent = nullptr);
+    /// Polls every @p pollInterval; the other times are the shipped ones.
     explicit CorvaneHIDDriver(std::chrono::milliseconds pollInterval, QObject *parent = nullptr);
 
     /**
@@ -136,6 +147,7 @@ private:
     void onUnanswered();
     void abandonStuckThread();
 
+    const Timing m_timing;
     CorvaneHIDDriverIfBase *m_protocol = nullptr;
     QString m_devPath;
     QTimer *m_pollTimer;

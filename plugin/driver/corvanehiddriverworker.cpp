@@ -24,8 +24,9 @@ QVariantHash collected(const QObject &sheet)
 
 } // namespace
 
-CorvaneHIDDriverWorker::CorvaneHIDDriverWorker(CorvaneHIDDriverIfBase *protocol)
+CorvaneHIDDriverWorker::CorvaneHIDDriverWorker(CorvaneHIDDriverIfBase *protocol, std::chrono::milliseconds saveInterval)
     : m_protocol(protocol)
+    , m_saveInterval(saveInterval)
     , m_dueTimer(new QTimer(this))
 {
     qRegisterMetaType<CorvaneOpenResult>();
@@ -184,7 +185,7 @@ void CorvaneHIDDriverWorker::save(CorvaneHIDDriverIfBase &protocol)
 {
     {
         QMutexLocker locker(&m_queueMutex);
-        m_nextSaveAllowed = Clock::now() + SaveInterval;
+        m_nextSaveAllowed = Clock::now() + m_saveInterval;
     }
     protocol.saveSettings();
 }

@@ -25,7 +25,8 @@ class QTimer;
  * (and moves to the back, so the newest order among requests stays), so the
  * newest LED law, duty of a fan or poll wins and a script that asks a
  * thousand times does not keep the controller busy for minutes. Work that has started
- * always runs to its end. Save runs at most once every SaveInterval.
+ * always runs to its end. Save runs at most once every save interval
+ * (SaveInterval as shipped).
  *
  * What the protocols read from the controller they write as dynamic
  * properties on a scratch object of this thread; the values travel to the
@@ -48,7 +49,7 @@ public:
     static constexpr std::chrono::milliseconds SaveInterval{5000};
 
     /// @p protocol is used only on this object's thread and is not owned.
-    explicit CorvaneHIDDriverWorker(CorvaneHIDDriverIfBase *protocol);
+    CorvaneHIDDriverWorker(CorvaneHIDDriverIfBase *protocol, std::chrono::milliseconds saveInterval);
 
     // Callable from any thread.
     /// Runs @p work after the requests before it; an empty @p key is never replaced.
@@ -86,6 +87,7 @@ private:
     void letGoIfUnanswered();
 
     CorvaneHIDDriverIfBase *m_protocol;
+    const std::chrono::milliseconds m_saveInterval;
     /// The driver's lock: serialises the protocol calls.
     QMutex m_protocolMutex;
 

@@ -12,7 +12,7 @@
  * one run, whatever went through in between: a controller that takes every
  * command but stalls every status read is failing just as one that is
  * silent. A run that has lasted UnansweredSpan means the controller does not
- * answer any more.
+ * answer any more. Suites give shorter limits, so as not to wait the real ones out.
  */
 class CorvaneFailureSpan final
 {
@@ -32,18 +32,23 @@ public:
      */
     static constexpr std::chrono::milliseconds QuietGap{3000};
 
+    explicit CorvaneFailureSpan(std::chrono::milliseconds quietGap = QuietGap,
+                                std::chrono::milliseconds unansweredSpan = UnansweredSpan);
+
     /// One exchange that began at @p started and ended at @p ended.
     void record(bool wentThrough, Clock::time_point started, Clock::time_point ended = Clock::now());
 
-    /// A run of failures is going on: the latest failure is less than QuietGap old.
+    /// A run of failures is going on: the latest failure is less than the quiet gap old.
     bool failing(Clock::time_point now = Clock::now()) const;
 
-    /// The run has lasted UnansweredSpan.
+    /// The run has lasted the unanswered span.
     bool unanswered() const;
 
     void reset();
 
 private:
+    std::chrono::milliseconds m_quietGap;
+    std::chrono::milliseconds m_unansweredSpan;
     std::optional<Clock::time_point> m_runStart;
     Clock::time_point m_lastFailure;
 };

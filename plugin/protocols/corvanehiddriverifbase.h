@@ -42,6 +42,8 @@ public:
 
     /// How long the held device's exchanges have been failing; starts afresh with each open.
     const CorvaneFailureSpan &failures() const { return m_failures; }
+    /// Takes the limits of @p failures; only before the first open.
+    void setFailureSpan(const CorvaneFailureSpan &failures) { m_failures = failures; }
 
     /**
      * The last open() failed because another process has the controller

@@ -56,11 +56,7 @@ devbench_node() {
 # devbench_plug <item as in CORVANE_SIM_DEVICES>: plugs a controller and waits
 # for its node; sets PLUGGED to its simulator path and NODE to its node.
 devbench_plug() {
-  local mark
-  mark=$(log_size)
-  devbench_control "plug $1"
-  wait_for 10 log_has "$mark" '$2 == "plug"' || fail "the plug line did not arrive"
-  PLUGGED=$(e2e_last_plugged)
+  e2e_plug "$1" devbench_control
   wait_for 10 devbench_node "$PLUGGED" >/dev/null || fail "no node serves $PLUGGED"
   NODE=$(devbench_node "$PLUGGED")
 }

@@ -7,8 +7,9 @@
 #
 #  1. while the panel waits on it, a second controller still answers another
 #     program at once (the tool, without a session bus, opens it directly);
-#  2. the panel lets the silent controller go: the window shows it
-#     unconnected and nothing more goes to it;
+#  2. the panel lets the silent controller go once its exchanges have failed
+#     for 10 s, two timeouts and not a third: the window shows it
+#     unconnected, and nothing more goes to it, not even a colour picked;
 #  3. pulled and plugged again, it is taken and polled as on the first day.
 set -uo pipefail
 source "$(dirname "$0")/devbench.sh"
@@ -25,7 +26,7 @@ shows_other_status() {
 devbench_start_session
 e2e_launch
 e2e_wait_window
-e2e_load_points labelCvDeviceStatus
+e2e_load_points labelCvDeviceStatus pushButtonLedC0
 wait_for 10 status_meets '.source == "panel" and (.connected | not)' || fail "the panel is not on the bus: $CTL_ERR"
 unconnected=$(e2e_grab labelCvDeviceStatus)
 mark=$(log_size)
@@ -37,9 +38,9 @@ devbench_plug "v2000,hw=21"
 other=$PLUGGED other_node=$NODE
 
 step "1. silent, while another controller answers"
-mark=$(log_size)
+silenced=$(log_size)
 devbench_control "fault $silent silent"
-wait_for 10 log_has "$mark" "\$2 == \"$silent\" && \$3 == \"get-failed\"" || fail "$silent did not fall silent"
+wait_for 10 log_has "$silenced" "\$2 == \"$silent\" && \$3 == \"get-failed\"" || fail "$silent did not fall silent"
 start=$EPOCHREALTIME
 DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent "$CORVANE_CTL" --wait 0 status --json \
   >"$CTL_WORK/out" 2>"$CTL_WORK/err" || fail "the tool failed on the other controller: $(<"$CTL_WORK/err")"
@@ -50,7 +51,10 @@ devbench_unplug "$other"
 
 step "2. let go"
 wait_for 40 shows_status "$unconnected" || fail "the window still shows the silent controller"
+failed=$(e2e_log_count "$silenced" "\$2 == \"$silent\" && \$3 ~ /failed/")
+[ "$failed" -ge 2 ] && [ "$failed" -le 3 ] || fail "let go after $failed failed exchanges, not two"
 mark=$(log_size)
+e2e_click pushButtonLedC0
 sleep 2.2
 log_has "$mark" "\$2 == \"$silent\"" && fail "the panel still talks to the silent controller"
 

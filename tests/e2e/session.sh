@@ -1,12 +1,14 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the end-to-end scenarios and by the whole-process benchmarks: an
-# X server of their own (Xvfb, optionally with trayer as the system tray), a
-# user of their own (home, XDG folders and the temporary folder, which also
-# keeps the program's instance marker apart from any other run), the
-# simulator's control FIFO and report log, and the program itself.
+# X server of their own (scripts/lib/xsession.sh: Xvfb, optionally with
+# trayer as the system tray), a user of their own (home, XDG folders and the
+# temporary folder, which also keeps the program's instance marker apart from
+# any other run), the simulator's control FIFO and report log, and the
+# program itself.
 #
 # Needs CORVANE_E2E_PROGRAM (the build's sim/corvane-control) and
 # CORVANE_E2E_HELPER (the build's tests/e2e/corvane-e2e-helper).
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/xsession.sh"
 
 E2E_TITLE=Corvantis
 E2E_PIDS=()
@@ -37,12 +39,7 @@ e2e_need_tools() {
 
 # e2e_wait_for <seconds> <command...>: retries the command every 20 ms until it succeeds.
 e2e_wait_for() {
-  local deadline=$(( $(date +%s%N) + $1 * 1000000000 ))
-  shift
-  until "$@"; do
-    [ "$(date +%s%N)" -lt "$deadline" ] || return 1
-    sleep 0.02
-  done
+  xsession_wait_for "$@"
 }
 
 e2e_start_session() {
@@ -57,15 +54,7 @@ e2e_start_session() {
   export QT_QPA_PLATFORM=xcb
   unset SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS
   e2e_start_session_bus
-
-  # Xvfb picks a free display and writes its number to fd 3. It does not
-  # reset when its last client leaves: a resetting server refuses whoever
-  # connects meanwhile, and with the X servers of several suites starting
-  # side by side that was now and then the program's first connection.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$E2E_WORK/display" 2>/dev/null &
-  E2E_PIDS+=($!)
-  e2e_wait_for 30 test -s "$E2E_WORK/display" || e2e_fail "Xvfb did not start"
-  export DISPLAY=":$(head -n1 "$E2E_WORK/display")"
+  xsession_start || e2e_fail "Xvfb did not start"
 }
 
 # A desktop session has a D-Bus session bus; without one every Qt program
@@ -80,9 +69,7 @@ e2e_start_session_bus() {
 }
 
 e2e_start_tray() {
-  trayer --edge top --align right --widthtype request >/dev/null 2>&1 &
-  E2E_PIDS+=($!)
-  "$CORVANE_E2E_HELPER" wait-tray 30000 || e2e_fail "trayer did not take the system tray"
+  xsession_start_tray "$CORVANE_E2E_HELPER" wait-tray 30000 || e2e_fail "trayer did not take the system tray"
 }
 
 # Kills what the session started and removes the marker the program leaves.
@@ -91,6 +78,7 @@ e2e_finish() {
   for pid in "$E2E_PROGRAM_PID" "${E2E_PIDS[@]}"; do
     [ -n "$pid" ] && kill "$pid" 2>/dev/null
   done
+  xsession_stop
   wait 2>/dev/null
   [ -n "${E2E_WORK:-}" ] || return 0
   "$CORVANE_E2E_HELPER" release-marker 2>/dev/null
@@ -122,18 +110,11 @@ e2e_program_ended() {
 
 # The ids of the program's mapped windows titled Corvantis.
 e2e_visible_windows() {
-  xdotool search --onlyvisible --name "^$E2E_TITLE\$" 2>/dev/null
+  xsession_windows "^$E2E_TITLE\$"
 }
 
 e2e_window_shown() {
   [ -n "$(e2e_visible_windows)" ]
-}
-
-# Sets E2E_WINDOW to the window once it is mapped. A search can come back
-# empty while windows come and go, so the window is only taken when found.
-e2e_window_found() {
-  E2E_WINDOW=$(e2e_visible_windows | head -n1)
-  [ -n "$E2E_WINDOW" ]
 }
 
 e2e_window_hidden() {
@@ -148,7 +129,8 @@ e2e_close_window() {
 
 # Waits for the window and for the simulator's control FIFO; sets E2E_WINDOW.
 e2e_wait_window() {
-  e2e_wait_for "${1:-60}" e2e_window_found || e2e_fail "the window did not show"
+  xsession_wait_window "^$E2E_TITLE\$" "${1:-60}" || e2e_fail "the window did not show"
+  E2E_WINDOW=$XSESSION_WINDOW
   e2e_wait_for 10 test -p "$CORVANE_SIM_CONTROL" || e2e_fail "no control FIFO at $CORVANE_SIM_CONTROL"
 }
 
@@ -212,6 +194,17 @@ e2e_log_count() {
 # The path that the latest plug line names.
 e2e_last_plugged() {
   awk '$2 == "plug" { path = $3 } END { print path }' "$CORVANE_SIM_LOG"
+}
+
+# e2e_plug <item as in CORVANE_SIM_DEVICES> [control command]: plugs a
+# controller through the control FIFO (the line goes through e2e_control
+# unless another command is given) and waits for the plug line. Sets
+# E2E_PLUG_MARK to the log size before and PLUGGED to the controller's path.
+e2e_plug() {
+  E2E_PLUG_MARK=$(e2e_log_size)
+  "${2:-e2e_control}" "plug $1"
+  e2e_wait_for 10 e2e_log_has "$E2E_PLUG_MARK" '$2 == "plug"' || e2e_fail "the plug line did not arrive"
+  PLUGGED=$(e2e_last_plugged)
 }
 
 # --- steps of a scenario
