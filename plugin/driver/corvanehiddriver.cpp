@@ -26,11 +26,6 @@ CorvaneHIDDriver::CorvaneHIDDriver(QObject *parent)
 {
 }
 
-CorvaneHIDDriver::CorvaneHIDDriver(std::chrono::milliseconds pollInterval, QObject *parent)
-    : CorvaneHIDDriver(Timing{pollInterval}, parent)
-{
-}
-
 CorvaneHIDDriver::CorvaneHIDDriver(const Timing &timing, QObject *parent)
     : QObject(parent)
     , m_timing(timing)

@@ -64,8 +64,6 @@ public:
 
     explicit CorvaneHIDDriver(QObject *parent = nullptr);
     explicit CorvaneHIDDriver(const Timing &timing, QObject *parent = nullptr);
-    /// Polls every @p pollInterval; the other times are the shipped ones.
-    explicit CorvaneHIDDriver(std::chrono::milliseconds pollInterval, QObject *parent = nullptr);
 
     /**
      * Ends the I/O thread once the requests already queued have run, waiting

@@ -179,7 +179,7 @@ private:
 
 void TestCorvaneHIDDriver::init()
 {
-    driver = new CorvaneHIDDriver(TestPollInterval);
+    driver = new CorvaneHIDDriver(CorvaneHIDDriver::Timing{TestPollInterval});
     protocol = new RecordingProtocol(driver);
     driver->setProtocol(protocol);
 }

@@ -45,7 +45,7 @@ QList<Operation> deviceOperations()
  */
 struct Driven
 {
-    CorvaneHIDDriver driver{std::chrono::hours(1)};
+    CorvaneHIDDriver driver{CorvaneHIDDriver::Timing{std::chrono::hours(1)}};
     CorvaneHIDDriverIfBase *protocol;
 
     explicit Driven(Kind kind)
